@@ -1,0 +1,100 @@
+#include "app/Module1.h"
+
+#include "app/StartupArgument.h"
+#include "platform/ConnectionString.h"
+#include "platform/MessageBox.h"
+#include "platform/ProgramEnd.h"
+#include "platform/Settings.h"
+
+#include <array>
+#include <memory>
+
+namespace {
+std::array<QString, 10>& identity()
+{
+    static std::array<QString, 10> fields;
+    return fields;
+}
+
+std::unique_ptr<Connection>& connection()
+{
+    static std::unique_ptr<Connection> conn;
+    return conn;
+}
+
+QString& connString()
+{
+    static QString s;
+    return s;
+}
+} // namespace
+
+const QString& IdentityField(int index)
+{
+    static const QString empty;
+    return index >= 0 && index < 10 ? identity()[index] : empty;
+}
+
+void SetIdentityFields(const std::array<QString, 10>& fields)
+{
+    identity() = fields;
+}
+
+Connection& gConn()
+{
+    // Used while empty, it is a new, unopened connection, whose every use fails cleanly.
+    if (!connection())
+        connection() = std::make_unique<Connection>();
+    return *connection();
+}
+
+const QString& gConnString()
+{
+    return connString();
+}
+
+QString settingsConnectionString()
+{
+    const DbSettings s = readDbSettings();
+    return QStringLiteral("Provider=SQLOLEDB.1;Password=") + connectionStringValue(s.PWD) +
+           QStringLiteral(";Persist Security Info=False;User ID=") + connectionStringValue(s.UID) +
+           QStringLiteral(";Initial Catalog=") + connectionStringSingleQuoted(s.DBname) +
+           QStringLiteral(";Data Source=") + connectionStringSingleQuoted(s.Svr);
+}
+
+bool OpenConnection()
+{
+    connection() = std::make_unique<Connection>();
+    try {
+        connection()->open(connString());
+        return true;
+    } catch (const RuntimeError& e) {
+        MsgBox(QStringLiteral("错误信息：") + e.description(), MsgButtons::OK, MsgIcon::Information,
+               QStringLiteral("信息文本"));
+        return false;
+    }
+}
+
+bool ConnectDatabase(const QString& connection)
+{
+    connString() = connection.isEmpty() ? settingsConnectionString() : connection;
+    if (OpenConnection())
+        return true;
+    MsgBox(QStringLiteral("数据库连接失败!"), MsgButtons::OK, MsgIcon::Information, QStringLiteral("连接提示"));
+    return false;
+}
+
+void Main(const QString& argument, const std::function<void()>& showMainWindow)
+{
+    QString connection;
+    if (!argument.isEmpty()) {
+        const StartupArgument parsed = splitStartupArgument(argument);
+        SetIdentityFields(parsed.identity);
+        connection = parsed.connection;
+    }
+    if (!ConnectDatabase(connection)) {
+        EndProgram();
+        return;
+    }
+    showMainWindow();
+}

@@ -1,0 +1,88 @@
+#include "platform/CommandGuard.h"
+
+#include "platform/MessageBox.h"
+#include "platform/RuntimeError.h"
+
+#include <QApplication>
+#include <new>
+
+namespace {
+int gBusy = 0;
+
+void showError(long number, const QString& description, const QString& context)
+{
+    QString text = runtimeErrorText(number, description);
+    if (!context.isEmpty())
+        text = context + QStringLiteral("\r\n") + text;
+    MsgBox(text, MsgButtons::OK, MsgIcon::Critical);
+}
+} // namespace
+
+void ReportCurrentException()
+{
+    try {
+        throw;
+    } catch (const RuntimeError& e) {
+        showError(e.number(), e.description(), e.context());
+    } catch (const std::bad_alloc&) {
+        showError(7, QStringLiteral("内存不足"), {});
+    } catch (const std::exception& e) {
+        showError(0, QString::fromLocal8Bit(e.what()), {});
+    } catch (...) {
+        showError(0, QStringLiteral("未知错误"), {});
+    }
+}
+
+bool RunCommand(const std::function<void()>& body, const std::function<void()>& restore)
+{
+    try {
+        body();
+        return true;
+    } catch (...) {
+        while (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+        if (restore) {
+            try {
+                restore();
+            } catch (...) {
+                // The report below matters more than a second failure while tidying up.
+            }
+        }
+        ReportCurrentException();
+        return false;
+    }
+}
+
+CommandLock::CommandLock(const QList<QWidget*>& controls)
+{
+    ++gBusy;
+    for (QWidget* w : controls) {
+        if (!w)
+            continue;
+        m_states.append({QPointer<QWidget>(w), w->isEnabled()});
+        w->setEnabled(false);
+    }
+}
+
+CommandLock::~CommandLock()
+{
+    for (const auto& [w, enabled] : m_states)
+        if (w)
+            w->setEnabled(enabled);
+    --gBusy;
+}
+
+void CommandLock::setEnabledAfter(QWidget* control, bool enabled)
+{
+    for (auto& state : m_states)
+        if (state.first == control) {
+            state.second = enabled;
+            return;
+        }
+    control->setEnabled(enabled);
+}
+
+bool CommandLock::busy()
+{
+    return gBusy > 0;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+// Runs a command handler. A failure does not end the program: `restore` first returns the
+// form to a usable state, then one run-time error box tells the user what went wrong
+// (critical icon, OK, application title). Returns false when the command failed.
+bool RunCommand(const std::function<void()>& body, const std::function<void()>& restore = {});
+
+// Shows the run-time error box for the exception in flight; for use inside a catch block.
+void ReportCurrentException();
+
+// While a command runs, the form takes no other input: the given controls are disabled and
+// get back exactly the enabled state they had; other windows can ask busy() to refuse a close.
+class CommandLock
+{
+public:
+    explicit CommandLock(const QList<QWidget*>& controls);
+    ~CommandLock();
+    CommandLock(const CommandLock&) = delete;
+    CommandLock& operator=(const CommandLock&) = delete;
+
+    // A control the command itself enables or disables: the state it gets when the lock ends.
+    void setEnabledAfter(QWidget* control, bool enabled);
+
+    static bool busy();
+
+private:
+    QList<QPair<QPointer<QWidget>, bool>> m_states;
+};

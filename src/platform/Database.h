@@ -1,0 +1,98 @@
+#pragma once
+
+#include "platform/RuntimeError.h"
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+// The two places where the embedded database's SQL differs from SQL Server's.
+enum class SqlDialect { SqlServer, SQLite };
+
+// Text concatenation operator of a dialect: "+" on SQL Server, "||" on SQLite.
+QString concatOperator(SqlDialect dialect);
+
+// A text to put between single quotes in a statement: embedded quotes doubled.
+QString sqlEscape(const QString& text);
+
+// An id to put unquoted into a statement: must be a whole number, else error 13.
+QString sqlNumber(const QString& text);
+
+// A forward-only, read-only result set. Fields are found by name case-insensitively;
+// SQL NULL comes back as a null QVariant, distinct from the empty text.
+class Recordset
+{
+public:
+    Recordset(Recordset&&) noexcept;
+    Recordset& operator=(Recordset&&) noexcept;
+    ~Recordset();
+
+    bool eof() const;
+    QVariant field(const QString& name) const; // error 3265 when the field does not exist
+    void moveNext();                            // error 3021 past the end
+
+private:
+    friend class Connection;
+    Recordset(QSqlQuery query);
+    QSqlQuery m_query;
+    QHash<QString, int> m_fields;
+    bool m_eof = true;
+};
+
+// One row opened for editing, as a keyset recordset with optimistic locking would be:
+// the row (where `keyColumn` equals `keyValue`) is updated if it exists, else inserted.
+class KeysetRow
+{
+public:
+    bool eof() const { return !m_found; }
+    void addNew();
+    void setField(const QString& name, const QString& value);
+    void update(); // sends the statement; throws RuntimeError on failure
+
+private:
+    friend class Connection;
+    class Connection* m_connection = nullptr;
+    QString m_table, m_keyColumn, m_keyValue;
+    bool m_found = false;
+    bool m_adding = false;
+    QList<QPair<QString, QString>> m_values;
+};
+
+// The process-wide database connection's type: SQL Server through QODBC + FreeTDS, or an
+// existing SQLite file. All failures are thrown as RuntimeError with the driver's code and text.
+class Connection
+{
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void open(const QString& connectionString);
+    bool isOpen() const;
+    void close();
+    SqlDialect dialect() const { return m_dialect; }
+    QString concat() const { return concatOperator(m_dialect); }
+
+    void execute(const QString& sql);
+    Recordset openRecordset(const QString& sql);
+    KeysetRow openKeysetRow(const QString& table, const QString& keyColumn, const QString& keyValue);
+
+    // The ODBC connection string built for a SQL Server connection string (for tests and
+    // for telling the user what was tried). Throws RuntimeError when it cannot be built.
+    static QString odbcConnectionString(const QString& connectionString);
+
+    QSqlDatabase database() const;
+
+private:
+    void openSqlite(const QString& file);
+    void openOdbc(const QString& odbcString);
+    QString m_name;
+    SqlDialect m_dialect = SqlDialect::SqlServer;
+};
+
+// The error a failed driver call reports: native code where the driver gives one, else 0.
+RuntimeError driverError(const class QSqlError& error);

@@ -1,0 +1,18 @@
+#include "platform/Fonts.h"
+
+#include <QStringList>
+
+void installFontSubstitutions()
+{
+    QFont::insertSubstitutions(QStringLiteral("微软雅黑"),
+                               QStringList{QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans SC"),
+                                           QStringLiteral("WenQuanYi Micro Hei")});
+}
+
+QFont yaheiFont(double pointSize, bool bold)
+{
+    QFont font(QStringLiteral("微软雅黑"));
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QFont>
+
+// The designed face "微软雅黑" is drawn with Noto Sans CJK on this platform.
+void installFontSubstitutions();
+
+// "微软雅黑" at a point size, as the forms are designed.
+QFont yaheiFont(double pointSize, bool bold = false);
