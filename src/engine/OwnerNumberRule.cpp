@@ -1,0 +1,1 @@
+// The engine's sources arrive with the owner-number rule.
