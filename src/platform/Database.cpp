@@ -48,6 +48,10 @@ QString braced(const QString& key, const QString& value)
     if (value.contains(QStringLiteral("};")))
         throw RuntimeError(kBadConnectionString,
                            QStringLiteral("连接字符串中“%1”的值含有“};”，无法传给 ODBC 驱动程序。").arg(key));
+    // Braces only where needed: FreeTDS honours them, but some drivers (SQLite's) take them literally.
+    static const QRegularExpression plain(QStringLiteral("^[^;{}=\\s]([^;{}=]*[^;{}=\\s])?$"));
+    if (value.isEmpty() || plain.match(value).hasMatch())
+        return key + u'=' + value + u';';
     return key + QStringLiteral("={") + value + QStringLiteral("};");
 }
 

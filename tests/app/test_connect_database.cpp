@@ -1,0 +1,146 @@
+// Start-up end to end: which connection string is used, the failure messages and their
+// order, the end of the program, and the settings store as people write it.
+#include "app/Module1.h"
+#include "platform/ConnectionString.h"
+#include "platform/Settings.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QtTest>
+
+namespace {
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(content);
+}
+} // namespace
+
+class ConnectDatabaseTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { QFile::remove(dbSettingsFilePath()); }
+
+    void settingsFileLocation()
+    {
+        QCOMPARE(dbSettingsFilePath(), qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Velquor/Velquor.ini"));
+    }
+
+    void argumentConnectionOpensAndShowsWindow()
+    {
+        FixtureDatabase db;
+        // Settings that would fail must not even be read.
+        writeFile(dbSettingsFilePath(), "[DBConfig]\nSvr=nowhere.invalid\n");
+        MessageRecorder boxes;
+        EndRecorder ends;
+        int shown = 0;
+        Main(QStringLiteral("U1{}操作员{}{}部门{}P9{}岗位{}{}{}{}【】") + db.connectionString(), [&] { ++shown; });
+        QCOMPARE(shown, 1);
+        QCOMPARE(ends.count(), 0);
+        QVERIFY(boxes.boxes().isEmpty());
+        QCOMPARE(IdentityField(0), QStringLiteral("U1"));
+        QCOMPARE(IdentityField(3), QStringLiteral("部门"));
+        QCOMPARE(IdentityField(5), QStringLiteral("岗位"));
+        QCOMPARE(IdentityField(10), QString());
+        QCOMPARE(gConnString(), db.connectionString());
+        QVERIFY(gConn().isOpen());
+    }
+
+    void failureShowsTwoMessagesThenEnds_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("detail"); // part of the first message's description
+        QTest::newRow("missing file") << QStringLiteral("a{}b【】Provider=SQLite;Data Source=/nonexistent/x.sqlite")
+                                      << QStringLiteral("/nonexistent/x.sqlite");
+        QTest::newRow("unknown provider") << QStringLiteral("a【】Provider=Foo;Data Source=x") << QStringLiteral("Foo");
+        QTest::newRow("does not parse") << QStringLiteral("a【】Provider='SQLite") << QStringLiteral("格式错误");
+        QTest::newRow("closed port") << QStringLiteral("a【】Provider=SQLOLEDB.1;User ID=sa;Data Source='127.0.0.1,1'")
+                                     << QStringLiteral("Unable to connect");
+        QTest::newRow("no argument, no settings") << QString() << QStringLiteral("Data Source");
+    }
+
+    void failureShowsTwoMessagesThenEnds()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QString, detail);
+        MessageRecorder boxes;
+        EndRecorder ends;
+        int shown = 0;
+        Main(argument, [&] { ++shown; });
+        QCOMPARE(shown, 0);
+        QCOMPARE(ends.count(), 1);
+        QCOMPARE(boxes.boxes().size(), 2);
+        const MsgRecord first = boxes.boxes().at(0);
+        QVERIFY(first.text.startsWith(QStringLiteral("错误信息：")));
+        QVERIFY2(first.text.contains(detail), qPrintable(first.text));
+        QCOMPARE(first.title, QStringLiteral("信息文本"));
+        QCOMPARE(first.icon, MsgIcon::Information);
+        QCOMPARE(first.buttons, MsgButtons::OK);
+        const MsgRecord second = boxes.boxes().at(1);
+        QCOMPARE(second.text, QStringLiteral("数据库连接失败!"));
+        QCOMPARE(second.title, QStringLiteral("连接提示"));
+        QCOMPARE(second.icon, MsgIcon::Information);
+        QVERIFY(!gConn().isOpen());
+    }
+
+    void noArgumentBuildsTheTemplateFromSettings()
+    {
+        writeFile(dbSettingsFilePath(), "[DBConfig]\nSvr=db1\nUID=sa\nPWD=secret\nDBname=wuye\n");
+        QCOMPARE(settingsConnectionString(),
+                 QStringLiteral("Provider=SQLOLEDB.1;Password=secret;Persist Security Info=False;User ID=sa;"
+                                "Initial Catalog='wuye';Data Source='db1'"));
+        QFile::remove(dbSettingsFilePath());
+        QCOMPARE(settingsConnectionString(),
+                 QStringLiteral("Provider=SQLOLEDB.1;Password=;Persist Security Info=False;User ID=;"
+                                "Initial Catalog='';Data Source=''"));
+    }
+
+    // Hand-written INI files: what the author wrote is what the program gets.
+    void handWrittenSettings_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("svr");
+        QTest::addColumn<QString>("pwd");
+        QTest::newRow("instance with escaped backslash") << QByteArray("[DBConfig]\nSvr=\"HOST\\\\SQLEXPRESS\"\nPWD=a\n")
+                                                         << QStringLiteral("HOST\\SQLEXPRESS") << QStringLiteral("a");
+        QTest::newRow("comma unquoted") << QByteArray("[DBConfig]\nSvr=10.0.0.5,1433\nPWD=x,y,z\n")
+                                        << QStringLiteral("10.0.0.5,1433") << QStringLiteral("x,y,z");
+        QTest::newRow("semicolon quoted") << QByteArray("[DBConfig]\nSvr=db\nPWD=\"p;w\"\n") << QStringLiteral("db")
+                                          << QStringLiteral("p;w");
+        QTest::newRow("quotes inside") << QByteArray("[DBConfig]\nSvr=db\nPWD=\"it's \\\"x\\\"\"\n")
+                                       << QStringLiteral("db") << QStringLiteral("it's \"x\"");
+        QTest::newRow("chinese") << QByteArray("[DBConfig]\nSvr=服务器\nPWD=密码\n") << QStringLiteral("服务器")
+                                 << QStringLiteral("密码");
+    }
+
+    void handWrittenSettings()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, svr);
+        QFETCH(QString, pwd);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Velquor.ini"));
+        writeFile(path, ini);
+        QSettings store(path, QSettings::IniFormat);
+        const DbSettings s = readDbSettings(store);
+        QCOMPARE(s.Svr, svr);
+        QCOMPARE(s.PWD, pwd);
+        QCOMPARE(s.UID, QString());
+
+        // And the built string parses back to the same values, nothing injected.
+        writeFile(dbSettingsFilePath(), ini);
+        const ConnectionStringParse parsed = parseConnectionString(settingsConnectionString());
+        QVERIFY2(parsed.ok, qPrintable(parsed.error));
+        QCOMPARE(parsed.settings.value(QStringLiteral("data source")), svr);
+        QCOMPARE(parsed.settings.value(QStringLiteral("password")), pwd);
+        QCOMPARE(parsed.settings.pairs.size(), 6);
+    }
+};
+
+QTEST_MAIN(ConnectDatabaseTest)
+#include "test_connect_database.moc"

@@ -1,0 +1,135 @@
+#include "platform/ConnectionString.h"
+#include "platform/Database.h"
+
+#include <QtTest>
+
+using Pairs = QList<QPair<QString, QString>>;
+Q_DECLARE_METATYPE(Pairs)
+
+class ConnectionStringTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void grammar_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<Pairs>("pairs");
+        auto p = [](std::initializer_list<QPair<QString, QString>> l) { return Pairs(l); };
+        QTest::newRow("template") << QStringLiteral("Provider=SQLOLEDB.1;Password=pw;Persist Security Info=False;User ID=sa;"
+                                                    "Initial Catalog='物业';Data Source='SRV\\SQLEXPRESS'")
+                                  << true
+                                  << p({{"provider", "SQLOLEDB.1"}, {"password", "pw"}, {"persist security info", "False"},
+                                        {"user id", "sa"}, {"initial catalog", "物业"},
+                                        {"data source", "SRV\\SQLEXPRESS"}});
+        QTest::newRow("synonyms") << QStringLiteral("server=a;Database=b;UID=c;pwd=d;Trusted_Connection=yes;Connection Timeout=5")
+                                  << true
+                                  << p({{"data source", "a"}, {"initial catalog", "b"}, {"user id", "c"},
+                                        {"password", "d"}, {"integrated security", "yes"}, {"connect timeout", "5"}});
+        QTest::newRow("address synonyms") << QStringLiteral("Addr=x;Network Address=y") << true
+                                          << p({{"data source", "y"}});
+        QTest::newRow("blanks trimmed") << QStringLiteral("  User ID  =  sa  ;  Password =  a b  ") << true
+                                        << p({{"user id", "sa"}, {"password", "a b"}});
+        QTest::newRow("double quoted with ; and doubled quote")
+            << QStringLiteral("Password=\"a;b\"\"c\";User ID=x") << true
+            << p({{"password", "a;b\"c"}, {"user id", "x"}});
+        QTest::newRow("single quoted keeps outer blanks") << QStringLiteral("Password=' p ';") << true
+                                                          << p({{"password", " p "}});
+        QTest::newRow("single quoted with doubled quote") << QStringLiteral("Initial Catalog='O''Brien'") << true
+                                                          << p({{"initial catalog", "O'Brien"}});
+        QTest::newRow("== in key") << QStringLiteral("a==b=c") << true << p({{"a=b", "c"}});
+        QTest::newRow("last wins") << QStringLiteral("User ID=a;UID=b") << true << p({{"user id", "b"}});
+        QTest::newRow("first provider wins") << QStringLiteral("Provider=SQLite;Provider=SQLOLEDB") << true
+                                             << p({{"provider", "SQLite"}});
+        QTest::newRow("empty segments") << QStringLiteral(";;Provider=SQLite;;") << true << p({{"provider", "SQLite"}});
+        QTest::newRow("empty") << QString() << true << Pairs();
+        QTest::newRow("empty value") << QStringLiteral("Password=;User ID=") << true
+                                     << p({{"password", ""}, {"user id", ""}});
+        QTest::newRow("no equals") << QStringLiteral("Provider") << false << Pairs();
+        QTest::newRow("unclosed quote") << QStringLiteral("Password='abc") << false << Pairs();
+        QTest::newRow("junk after quote") << QStringLiteral("Password='a'b;") << false << Pairs();
+        QTest::newRow("empty key") << QStringLiteral("=x") << false << Pairs();
+    }
+
+    void grammar()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(Pairs, pairs);
+        const ConnectionStringParse parsed = parseConnectionString(text);
+        QCOMPARE(parsed.ok, ok);
+        if (ok)
+            QCOMPARE(parsed.settings.pairs, pairs);
+        else
+            QVERIFY(parsed.error.startsWith(QStringLiteral("连接字符串格式错误：")));
+    }
+
+    // A value from the settings store must come back unchanged whatever it holds.
+    void quotedValuesRoundTrip_data()
+    {
+        QTest::addColumn<QString>("value");
+        for (const char* v : {"plain", "a;b", "O'Brien", "say \"hi\"", " lead", "trail ", "both'\";", "", "HOST\\SQLEXPRESS",
+                              "a=b", "密码;x"})
+            QTest::newRow(v) << QString::fromUtf8(v);
+    }
+
+    void quotedValuesRoundTrip()
+    {
+        QFETCH(QString, value);
+        const QString text = QStringLiteral("Password=") + connectionStringValue(value) +
+                             QStringLiteral(";Initial Catalog=") + connectionStringSingleQuoted(value) +
+                             QStringLiteral(";Data Source='x'");
+        const ConnectionStringParse parsed = parseConnectionString(text);
+        QVERIFY2(parsed.ok, qPrintable(parsed.error));
+        QCOMPARE(parsed.settings.value(QStringLiteral("password")), value);
+        QCOMPARE(parsed.settings.value(QStringLiteral("initial catalog")), value);
+        QCOMPARE(parsed.settings.pairs.size(), 3); // nothing injected
+    }
+
+    void odbcString_data()
+    {
+        QTest::addColumn<QString>("connection");
+        QTest::addColumn<QString>("odbc");
+        const QString tail = QStringLiteral("TDS_Version=7.4;ClientCharset=UTF-8;");
+        QTest::newRow("template") << QStringLiteral("Provider=SQLOLEDB.1;Password=pw;User ID=sa;Initial Catalog='物业';Data Source='db1'")
+                                  << QStringLiteral("DRIVER=FreeTDS;SERVER=db1;DATABASE=物业;UID=sa;PWD=pw;") + tail;
+        QTest::newRow("instance") << QStringLiteral("Provider=SQLOLEDB;Data Source=HOST\\SQLEXPRESS;User ID=sa")
+                                  << QStringLiteral("DRIVER=FreeTDS;SERVER=HOST\\SQLEXPRESS;UID=sa;PWD=;") + tail;
+        QTest::newRow("port") << QStringLiteral("Provider=MSOLEDBSQL;Data Source=tcp:10.0.0.5,1433")
+                              << QStringLiteral("DRIVER=FreeTDS;SERVER=10.0.0.5,1433;UID=;PWD=;") + tail;
+        QTest::newRow("local") << QStringLiteral("Provider=SQLNCLI11;Data Source=(local)")
+                               << QStringLiteral("DRIVER=FreeTDS;SERVER=127.0.0.1;UID=;PWD=;") + tail;
+        QTest::newRow("dot instance") << QStringLiteral("Provider=SQLOLEDB;Data Source=.\\SQLEXPRESS")
+                                      << QStringLiteral("DRIVER=FreeTDS;SERVER=127.0.0.1\\SQLEXPRESS;UID=;PWD=;") + tail;
+        QTest::newRow("sspi") << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Integrated Security=SSPI")
+                              << QStringLiteral("DRIVER=FreeTDS;SERVER=db;Trusted_Connection=Yes;") + tail;
+        QTest::newRow("password with ; braced") << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Password=\"a;b\"")
+                                                << QStringLiteral("DRIVER=FreeTDS;SERVER=db;UID=;PWD={a;b};") + tail;
+        QTest::newRow("other driver") << QStringLiteral("Provider=SQLOLEDB;Driver=SQLite3;Database=/tmp/x.db")
+                                      << QStringLiteral("DRIVER=SQLite3;DATABASE=/tmp/x.db;UID=;PWD=;");
+    }
+
+    void odbcString()
+    {
+        QFETCH(QString, connection);
+        QFETCH(QString, odbc);
+        QCOMPARE(Connection::odbcConnectionString(connection), odbc);
+    }
+
+    void odbcStringRefusals_data()
+    {
+        QTest::addColumn<QString>("connection");
+        QTest::newRow("no server") << QStringLiteral("Provider=SQLOLEDB.1;Data Source=''");
+        QTest::newRow("brace-semicolon") << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Password=\"a};b\"");
+        QTest::newRow("bad syntax") << QStringLiteral("Provider=SQLOLEDB;Password='x");
+    }
+
+    void odbcStringRefusals()
+    {
+        QFETCH(QString, connection);
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, Connection::odbcConnectionString(connection));
+    }
+};
+
+QTEST_GUILESS_MAIN(ConnectionStringTest)
+#include "test_connection_string.moc"

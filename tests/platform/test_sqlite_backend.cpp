@@ -1,0 +1,206 @@
+#include "platform/Database.h"
+#include "support/TestSupport.h"
+
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+
+class SqliteBackendTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void chineseNullsAndForwardReading()
+    {
+        FixtureDatabase db;
+        Connection conn;
+        conn.open(db.connectionString());
+        QCOMPARE(conn.dialect(), SqlDialect::SQLite);
+        conn.execute(QStringLiteral("Insert Into 业主表 (ZH_ID, S_ID, 姓名, 说明, 业主编号) Values (1, 7, '张三''丰', '新进户', NULL)"));
+        conn.execute(QStringLiteral("Insert Into 业主表 (ZH_ID, S_ID, 姓名, 说明, 业主编号) Values (2, 7, '', '迁出', '14A')"));
+        Recordset rs = conn.openRecordset(QStringLiteral("Select ZH_ID, 姓名, 业主编号 From 业主表 Order By ZH_ID"));
+        QCOMPARE(rs.field(QStringLiteral("姓名")).toString(), QStringLiteral("张三'丰"));
+        QVERIFY(rs.field(QStringLiteral("业主编号")).isNull());
+        QCOMPARE(rs.field(QStringLiteral("zh_id")).toInt(), 1); // names are case-insensitive
+        rs.moveNext();
+        QVERIFY(!rs.field(QStringLiteral("姓名")).isNull());
+        QCOMPARE(rs.field(QStringLiteral("姓名")).toString(), QString());
+        rs.moveNext();
+        QVERIFY(rs.eof());
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.moveNext());
+    }
+
+    void unknownFieldIsError3265()
+    {
+        FixtureDatabase db;
+        Connection conn;
+        conn.open(db.connectionString());
+        Recordset rs = conn.openRecordset(QStringLiteral("Select 1 As a"));
+        try {
+            rs.field(QStringLiteral("b"));
+            QFAIL("no error");
+        } catch (const RuntimeError& e) {
+            QCOMPARE(e.number(), 3265L);
+        }
+    }
+
+    void lenHasTSqlMeaning_data()
+    {
+        QTest::addColumn<QString>("expr");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("ascii") << QStringLiteral("'12'") << QStringLiteral("2");
+        QTest::newRow("chinese") << QStringLiteral("'澄岭花园'") << QStringLiteral("4");
+        QTest::newRow("trailing blanks ignored") << QStringLiteral("'ab  '") << QStringLiteral("2");
+        QTest::newRow("leading blanks count") << QStringLiteral("'  ab'") << QStringLiteral("4");
+        QTest::newRow("null") << QStringLiteral("NULL") << QStringLiteral("<NULL>");
+        QTest::newRow("number") << QStringLiteral("1234") << QStringLiteral("4");
+    }
+
+    void lenHasTSqlMeaning()
+    {
+        QFETCH(QString, expr);
+        QFETCH(QString, result);
+        FixtureDatabase db;
+        Connection conn;
+        conn.open(db.connectionString());
+        Recordset rs = conn.openRecordset(QStringLiteral("Select len(%1) As n").arg(expr));
+        const QVariant v = rs.field(QStringLiteral("n"));
+        QCOMPARE(v.isNull() ? QStringLiteral("<NULL>") : v.toString(), result);
+    }
+
+    void naturalOrderWithLen()
+    {
+        FixtureDatabase db;
+        int id = 0;
+        for (const char* a : {"10", "2", "1", "B", "12"})
+            db.exec(QStringLiteral("Insert Into 楼表 (L_ID, 管理处, 地址2) Values (%1, '14', '%2')").arg(++id).arg(a));
+        Connection conn;
+        conn.open(db.connectionString());
+        Recordset rs = conn.openRecordset(QStringLiteral("Select 地址2 From 楼表 Order By len(地址2),地址2"));
+        QStringList order;
+        for (; !rs.eof(); rs.moveNext())
+            order << rs.field(QStringLiteral("地址2")).toString();
+        QCOMPARE(order, (QStringList{"1", "2", "B", "10", "12"}));
+    }
+
+    void keysetRowAddsThenUpdatesEveryMatchingRow()
+    {
+        FixtureDatabase db;
+        Connection conn;
+        conn.open(db.connectionString());
+        KeysetRow row = conn.openKeysetRow(QStringLiteral("SystemSetup"), QStringLiteral("Code"), QStringLiteral("银行扣款方式"));
+        QVERIFY(row.eof());
+        row.addNew();
+        row.setField(QStringLiteral("Code"), QStringLiteral("银行扣款方式"));
+        row.setField(QStringLiteral("Value"), QStringLiteral("按季,1,4,7,10"));
+        row.update();
+        QCOMPARE(db.scalar(QStringLiteral("Select Value From SystemSetup")), QStringLiteral("按季,1,4,7,10"));
+        db.exec(QStringLiteral("Insert Into SystemSetup (Code, Value) Values ('银行扣款方式', 'x')"));
+        KeysetRow again = conn.openKeysetRow(QStringLiteral("SystemSetup"), QStringLiteral("Code"), QStringLiteral("银行扣款方式"));
+        QVERIFY(!again.eof());
+        again.setField(QStringLiteral("Value"), QStringLiteral("it's"));
+        again.update();
+        QCOMPARE(db.scalar(QStringLiteral("Select count(*) From SystemSetup Where Value = 'it''s'")), QStringLiteral("2"));
+    }
+
+    void missingFileIsNeverCreated()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("absent.sqlite"));
+        Connection conn;
+        try {
+            conn.open(QStringLiteral("Provider=SQLite;Data Source=") + path);
+            QFAIL("opened a missing file");
+        } catch (const RuntimeError& e) {
+            QVERIFY(e.description().contains(path));
+        }
+        QVERIFY(!QFileInfo::exists(path));
+        QVERIFY(!conn.isOpen());
+    }
+
+    void notADatabaseFails()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("text.sqlite"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+        f.close();
+        Connection conn;
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, conn.open(QStringLiteral("Provider=SQLite;Data Source=") + path));
+        QVERIFY(!conn.isOpen());
+    }
+
+    void providersRefused_data()
+    {
+        QTest::addColumn<QString>("connection");
+        QTest::addColumn<long>("number");
+        QTest::newRow("unknown provider") << QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb") << 3706L;
+        QTest::newRow("no provider") << QStringLiteral("Data Source=x") << 3706L;
+        QTest::newRow("bad syntax") << QStringLiteral("Provider='SQLite") << -2147217805L;
+    }
+
+    void providersRefused()
+    {
+        QFETCH(QString, connection);
+        QFETCH(long, number);
+        Connection conn;
+        try {
+            conn.open(connection);
+            QFAIL("opened");
+        } catch (const RuntimeError& e) {
+            QCOMPARE(e.number(), number);
+            QVERIFY(!e.description().isEmpty());
+        }
+    }
+
+    void unopenedConnectionFailsCleanly()
+    {
+        Connection conn;
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, conn.execute(QStringLiteral("Select 1")));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, conn.openRecordset(QStringLiteral("Select 1")));
+    }
+
+    void lockedDatabaseReportsTheDriverText()
+    {
+        FixtureDatabase db;
+        Connection conn;
+        conn.open(db.connectionString());
+        conn.execute(QStringLiteral("PRAGMA busy_timeout=0"));
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("locker"));
+            other.setDatabaseName(db.path());
+            QVERIFY(other.open());
+            QSqlQuery q(other);
+            QVERIFY(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            try {
+                conn.execute(QStringLiteral("Update 业主表 Set 业主编号 = 'x' Where ZH_ID = 1"));
+                QFAIL("wrote through an exclusive lock");
+            } catch (const RuntimeError& e) {
+                QCOMPARE(e.number(), 5L);
+                QVERIFY2(e.description().contains(QStringLiteral("locked")), qPrintable(e.description()));
+            }
+            q.exec(QStringLiteral("ROLLBACK"));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("locker"));
+    }
+
+    void literalHelpers()
+    {
+        QCOMPARE(sqlEscape(QStringLiteral("a'b''c")), QStringLiteral("a''b''''c"));
+        QCOMPARE(sqlNumber(QStringLiteral(" 42 ")), QStringLiteral("42"));
+        QCOMPARE(sqlNumber(QStringLiteral("-7")), QStringLiteral("-7"));
+        for (const char* bad : {"", "1,2", "1 or 1=1", "0x10", "1.5", "１２"}) {
+            try {
+                sqlNumber(QString::fromUtf8(bad));
+                QFAIL(bad);
+            } catch (const RuntimeError& e) {
+                QCOMPARE(e.number(), 13L);
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(SqliteBackendTest)
+#include "test_sqlite_backend.moc"
