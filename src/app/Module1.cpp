@@ -16,10 +16,12 @@ std::array<QString, 10>& identity()
     return fields;
 }
 
+// Never destroyed at exit: the program ends without closing it, and a static destructor
+// would run after the Qt SQL registry is gone.
 std::unique_ptr<Connection>& connection()
 {
-    static std::unique_ptr<Connection> conn;
-    return conn;
+    static auto* conn = new std::unique_ptr<Connection>;
+    return *conn;
 }
 
 QString& connString()
