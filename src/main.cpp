@@ -12,6 +12,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName(QString());
     installFontSubstitutions();
     QApplication::setFont(yaheiFont(9));
+    registerMainWindowClientArea();
     Main(joinProgramArguments(QApplication::arguments()), [] { showMDIForm1(); });
     return app.exec();
 }

@@ -1,0 +1,186 @@
+#include "main_window/Frmtu.h"
+#include "main_window/MDIForm1.h"
+
+#include <QMdiArea>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const QColor kQuadrants[4] = {QColor(200, 30, 30), QColor(30, 180, 40), QColor(40, 60, 210), QColor(230, 200, 20)};
+
+// A small picture of four coloured quadrants, so stretching shows where each lands.
+void writeQuadrants(const QString& file, const char* format = "BMP")
+{
+    QImage image(40, 20, QImage::Format_RGB888);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 40; ++x)
+            image.setPixelColor(x, y, kQuadrants[(y >= 10 ? 2 : 0) + (x >= 20 ? 1 : 0)]);
+    QVERIFY(image.save(file, format));
+}
+
+bool near(const QColor& a, const QColor& b)
+{
+    return qAbs(a.red() - b.red()) <= 3 && qAbs(a.green() - b.green()) <= 3 && qAbs(a.blue() - b.blue()) <= 3;
+}
+
+QImage clientArea(MainWindow& w)
+{
+    return w.mdiArea()->viewport()->grab().toImage();
+}
+
+// The whole picture fills the client area: each quadrant, including the far corners, where
+// the stretched picture puts it.
+void expectStretched(MainWindow& w)
+{
+    const QImage shot = clientArea(w);
+    const int width = shot.width();
+    const int height = shot.height();
+    QVERIFY(width > 100 && height > 100);
+    const QList<QPair<QPoint, int>> samples{
+        {{2, 2}, 0},
+        {{width / 4, height / 4}, 0},
+        {{3 * width / 4, height / 4}, 1},
+        {{width - 3, 2}, 1},
+        {{width / 4, 3 * height / 4}, 2},
+        {{2, height - 3}, 2},
+        {{3 * width / 4, 3 * height / 4}, 3},
+        {{width - 3, height - 3}, 3},
+    };
+    for (const auto& [point, quadrant] : samples)
+        QVERIFY2(near(shot.pixelColor(point), kQuadrants[quadrant]),
+                 qPrintable(QStringLiteral("at %1,%2 of %3x%4: %5")
+                                .arg(point.x())
+                                .arg(point.y())
+                                .arg(width)
+                                .arg(height)
+                                .arg(shot.pixelColor(point).name())));
+}
+
+void expectPlain(MainWindow& w)
+{
+    const QImage shot = clientArea(w);
+    for (int y = 0; y < shot.height(); y += 37)
+        for (int x = 0; x < shot.width(); x += 41)
+            QCOMPARE(shot.pixelColor(x, y), Frmtu::backColor());
+}
+} // namespace
+
+class TestBackground : public QObject
+{
+    Q_OBJECT
+private slots:
+    void pictureBesideTheExecutable();
+    void stretchedOverClientAreaOnEveryResize();
+    void plainWhenPictureUnusable_data();
+    void plainWhenPictureUnusable();
+    void everyResizeReadsTheFileAgain();
+    void emptyClientAreaIsHarmless();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestBackground::pictureBesideTheExecutable()
+{
+    MainWindow w;
+    QCOMPARE(w.backgroundFile(), QCoreApplication::applicationDirPath() + QStringLiteral("/MDI.BMP"));
+}
+
+void TestBackground::stretchedOverClientAreaOnEveryResize()
+{
+    const QString file = m_dir.filePath(QStringLiteral("stretched.bmp"));
+    writeQuadrants(file);
+    MainWindow w;
+    w.setBackgroundFile(file);
+    w.resize(900, 650);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    expectStretched(w);
+
+    // Shrinking shows the whole picture shrunk, not cut off; growing likewise.
+    const QSize before = w.mdiArea()->viewport()->size();
+    w.resize(420, 300);
+    QCoreApplication::processEvents();
+    QVERIFY(w.mdiArea()->viewport()->size() != before);
+    expectStretched(w);
+    w.resize(1200, 800);
+    QCoreApplication::processEvents();
+    expectStretched(w);
+}
+
+void TestBackground::plainWhenPictureUnusable_data()
+{
+    QTest::addColumn<QString>("content");
+    QTest::newRow("missing") << QString();
+    QTest::newRow("empty") << QStringLiteral("");
+    QTest::newRow("not a picture") << QStringLiteral("BM this is only text pretending");
+}
+
+void TestBackground::plainWhenPictureUnusable()
+{
+    QFETCH(QString, content);
+    const QString file = m_dir.filePath(QStringLiteral("unusable-%1.bmp").arg(QTest::currentDataTag()));
+    if (!content.isNull()) {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content.toUtf8());
+    }
+    MainWindow w;
+    w.setBackgroundFile(file);
+    w.resize(700, 500);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    expectPlain(w);
+}
+
+void TestBackground::everyResizeReadsTheFileAgain()
+{
+    const QString file = m_dir.filePath(QStringLiteral("later.bmp"));
+    MainWindow w;
+    w.setBackgroundFile(file);
+    w.resize(700, 500);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    expectPlain(w);
+
+    // The picture appears with the next resize, in whatever format it is.
+    writeQuadrants(file, "PNG");
+    w.resize(720, 520);
+    QCoreApplication::processEvents();
+    expectStretched(w);
+
+    // Replaced by a one-colour picture: the next resize shows that.
+    QImage green(10, 10, QImage::Format_RGB888);
+    green.fill(QColor(10, 150, 10));
+    QVERIFY(green.save(file, "BMP"));
+    w.resize(700, 500);
+    QCoreApplication::processEvents();
+    const QImage shot = clientArea(w);
+    QCOMPARE(shot.pixelColor(shot.width() / 2, shot.height() / 2), QColor(10, 150, 10));
+
+    QVERIFY(QFile::remove(file));
+    w.resize(690, 490);
+    QCoreApplication::processEvents();
+    expectPlain(w);
+}
+
+void TestBackground::emptyClientAreaIsHarmless()
+{
+    QVERIFY(Frmtu::paint(QSize(0, 0), 1.0, m_dir.filePath(QStringLiteral("none.bmp")), Qt::gray).isNull());
+    const QString file = m_dir.filePath(QStringLiteral("small.bmp"));
+    writeQuadrants(file);
+    MainWindow w;
+    w.setBackgroundFile(file);
+    w.show();
+    w.resize(1, 1);
+    QCoreApplication::processEvents();
+    w.showMinimized();
+    QCoreApplication::processEvents();
+    w.showNormal();
+    w.resize(600, 400);
+    QCoreApplication::processEvents();
+    expectStretched(w);
+}
+
+QTEST_MAIN(TestBackground)
+#include "test_background.moc"
