@@ -1,1 +1,254 @@
-// The engine's sources arrive with the owner-number rule.
+#include "engine/OwnerNumberRule.h"
+
+#include <cmath>
+
+const QString kNoBuildingNumber = QStringLiteral("无幢号");
+
+namespace {
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n';
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// A decimal number split into its parts; digits are kept as text so nothing is lost.
+struct Decimal
+{
+    bool negative = false;
+    QString whole;    // digits before the point, possibly empty
+    QString fraction; // digits after the point
+};
+
+// The number a text starts with, skipping blanks anywhere; no digits at all reads as 0.
+Decimal readLeading(const QString& text)
+{
+    Decimal d;
+    bool signSeen = false, pointSeen = false, digitSeen = false; // a sign only comes first
+    for (const QChar c : text) {
+        if (isBlank(c))
+            continue;
+        if ((c == u'+' || c == u'-') && !signSeen) {
+            signSeen = true;
+            d.negative = c == u'-';
+        } else if (c == u'.' && !pointSeen) {
+            pointSeen = true;
+            signSeen = true;
+        } else if (isDigit(c)) {
+            digitSeen = true;
+            signSeen = true;
+            (pointSeen ? d.fraction : d.whole).append(c);
+        } else {
+            break;
+        }
+    }
+    if (!digitSeen)
+        return Decimal{};
+    return d;
+}
+
+// Adds one to a run of decimal digits.
+QString incremented(QString digits)
+{
+    int i = digits.size() - 1;
+    while (i >= 0 && digits[i] == u'9')
+        digits[i--] = u'0';
+    if (i < 0)
+        digits.prepend(u'1');
+    else
+        digits[i] = QChar(digits[i].unicode() + 1);
+    return digits;
+}
+
+// Whole-number digits (at least one) padded to the pattern's width; the sign stays in front
+// unless the value is 0.
+QString padded(bool negative, QString digits, const QString& pattern)
+{
+    int first = 0;
+    while (first < digits.size() - 1 && digits[first] == u'0')
+        ++first;
+    digits = digits.mid(first);
+    const bool zero = digits == QStringLiteral("0");
+    digits = digits.rightJustified(pattern.size(), u'0');
+    return negative && !zero ? u'-' + digits : digits;
+}
+
+QString textOf(const QVariant& value)
+{
+    return value.isNull() ? QString() : value.toString();
+}
+
+} // namespace
+
+double leadingNumber(const QString& text)
+{
+    return leadingNumberText(text).toDouble() + 0.0; // no negative zero
+}
+
+QString leadingNumberText(const QString& text)
+{
+    const Decimal d = readLeading(text);
+    if (d.whole.isEmpty() && d.fraction.isEmpty())
+        return QStringLiteral("0");
+    QString result = d.negative ? QStringLiteral("-") : QString();
+    result += d.whole.isEmpty() ? QStringLiteral("0") : d.whole;
+    if (!d.fraction.isEmpty())
+        result += u'.' + d.fraction;
+    return result;
+}
+
+bool isWholeNumber(const QString& text)
+{
+    const int n = text.size();
+    int i = 0;
+    while (i < n && isBlank(text[i]))
+        ++i;
+    if (i < n && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    int digits = 0;
+    while (i < n && isDigit(text[i]))
+        ++i, ++digits;
+    if (i < n && text[i] == u'.') {
+        ++i;
+        while (i < n && isDigit(text[i]))
+            ++i, ++digits;
+    }
+    while (i < n && isBlank(text[i]))
+        ++i;
+    return digits > 0 && i == n;
+}
+
+QString formatPattern(const QString& text, const QString& pattern)
+{
+    if (!isWholeNumber(text))
+        return text;
+    const Decimal d = readLeading(text);
+    QString whole = d.whole.isEmpty() ? QStringLiteral("0") : d.whole;
+    if (!d.fraction.isEmpty() && d.fraction[0] >= u'5') // halves away from zero
+        whole = incremented(whole);
+    return padded(d.negative, whole, pattern);
+}
+
+QString formatPattern(double value, const QString& pattern)
+{
+    if (!std::isfinite(value))
+        return QString::number(value);
+    const double rounded = std::round(value); // halves away from zero
+    return padded(rounded < 0, QString::number(std::fabs(rounded), 'f', 0), pattern);
+}
+
+bool isLatinLetter(QChar c)
+{
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
+QString buildingNumber(const QVariant& address2)
+{
+    if (address2.isNull())
+        return kNoBuildingNumber;
+    const QString text = address2.toString();
+    if (text.contains(u'幢') || text.contains(u'栋'))
+        return formatPattern(leadingNumberText(text), QStringLiteral("000"));
+    if (leadingNumber(text) > 0)
+        return formatPattern(text, QStringLiteral("000"));
+    if (!text.isEmpty() && isLatinLetter(text.at(0))) {
+        // The last three characters of "000" + text; a character outside the BMP counts as one.
+        const QString padded = QStringLiteral("000") + text;
+        int start = padded.size();
+        for (int kept = 0; kept < 3 && start > 0; ++kept) {
+            --start;
+            if (start > 0 && padded[start].isLowSurrogate() && padded[start - 1].isHighSurrogate())
+                --start;
+        }
+        return padded.mid(start);
+    }
+    return kNoBuildingNumber;
+}
+
+QString unitNumber(const QVariant& address3)
+{
+    return address3.isNull() ? QStringLiteral("1") : address3.toString();
+}
+
+QString roomNumber(const QVariant& room)
+{
+    return formatPattern(textOf(room), QStringLiteral("0000"));
+}
+
+QString resaleLetter(int movedOutCount)
+{
+    if (movedOutCount < 0)
+        movedOutCount = 0;
+    if (movedOutCount > 12)
+        return QString();
+    return QString(QChar(u'A' + movedOutCount));
+}
+
+QString composeOwnerNumber(const QString& officeCode, const QString& areaLetter, const QString& building,
+                           const QString& unit, const QString& room, const QString& resale)
+{
+    if (building == kNoBuildingNumber)
+        return QString();
+    return officeCode + areaLetter + building + unit + room + resale;
+}
+
+// ---------------------------------------------------------------- resale count
+
+namespace {
+const QString kCountBefore = QStringLiteral("Select COUNT(zh_id) as 转卖次数") + QStringLiteral(" From 业主表") +
+                             QStringLiteral(" Where S_ID = ");
+const QString kCountAfter = QStringLiteral(" And 说明='迁出'");
+} // namespace
+
+QString resaleCountSql(const QString& roomId)
+{
+    return kCountBefore + sqlNumber(roomId) + kCountAfter;
+}
+
+int toInteger16(const QVariant& value)
+{
+    if (value.isNull())
+        throw RuntimeError(94, QStringLiteral("无效使用 Null"));
+    double number = 0.0;
+    if (value.typeId() == QMetaType::QString) {
+        const QString text = value.toString();
+        if (!isWholeNumber(text))
+            throw RuntimeError(13, QStringLiteral("类型不匹配"));
+        number = leadingNumber(text);
+    } else {
+        bool ok = false;
+        number = value.toDouble(&ok);
+        if (!ok)
+            throw RuntimeError(13, QStringLiteral("类型不匹配"));
+    }
+    number = std::nearbyint(number); // the classic integer conversion rounds halves to even
+    if (number < -32768.0 || number > 32767.0)
+        throw RuntimeError(6, QStringLiteral("溢出"));
+    return static_cast<int>(number);
+}
+
+ResaleCounter::ResaleCounter(Connection& connection)
+    : m_query(std::make_unique<RecordsetQuery>(connection, kCountBefore, kCountAfter))
+{
+}
+
+ResaleCounter::~ResaleCounter() = default;
+
+QString ResaleCounter::letter(const QString& roomId)
+{
+    Recordset& rs = m_query->open(roomId);
+    if (rs.eof())
+        return QStringLiteral("A");
+    return resaleLetter(toInteger16(rs.field(QStringLiteral("转卖次数"))));
+}
+
+QString resaleLetter(Connection& connection, const QString& buildingId, const QString& roomId)
+{
+    Q_UNUSED(buildingId);
+    ResaleCounter counter(connection);
+    return counter.letter(roomId);
+}

@@ -45,13 +45,22 @@ void sqlLen(sqlite3_context* context, int, sqlite3_value** argv)
 
 QString braced(const QString& key, const QString& value)
 {
-    if (value.contains(QStringLiteral("};")))
+    // A NUL ends the string for the driver manager and the driver alike: the keys after it would be lost.
+    if (value.contains(QChar(0)))
         throw RuntimeError(kBadConnectionString,
-                           QStringLiteral("连接字符串中“%1”的值含有“};”，无法传给 ODBC 驱动程序。").arg(key));
+                           QStringLiteral("连接字符串中“%1”的值含有空字符，无法传给 ODBC 驱动程序。").arg(key));
     // Braces only where needed: FreeTDS honours them, but some drivers (SQLite's) take them literally.
-    static const QRegularExpression plain(QStringLiteral("^[^;{}=\\s]([^;{}=]*[^;{}=\\s])?$"));
+    // unixODBC and FreeTDS both read a bare value up to the next ';'; only a leading '{' opens braces.
+    static const QRegularExpression plain(QStringLiteral("^[^;{\\s]([^;]*[^;\\s])?$"));
     if (value.isEmpty() || plain.match(value).hasMatch())
         return key + u'=' + value + u';';
+    // In braces unixODBC ends the value at the first '}', FreeTDS at the first "};": with a '}'
+    // inside, the rest could be read as keys of its own, DRIVER (the library loaded) included.
+    if (value.contains(u'}'))
+        throw RuntimeError(kBadConnectionString,
+                           QStringLiteral("连接字符串中“%1”的值含有“}”，又含有“;”、以“{”开头或首尾有空白，"
+                                          "无法传给 ODBC 驱动程序。")
+                               .arg(key));
     return key + QStringLiteral("={") + value + QStringLiteral("};");
 }
 
@@ -126,8 +135,10 @@ Recordset::Recordset(QSqlQuery query) : m_query(std::move(query))
         const int nul = name.indexOf(QChar(0));
         if (nul >= 0)
             name.truncate(nul);
-        if (!m_fields.contains(name.toLower())) // the first of equal names wins, as ADO's lookup does
+        if (!m_fields.contains(name.toLower())) { // the first of equal names wins, as ADO's lookup does
             m_fields.insert(name.toLower(), i);
+            m_fields.insert(name, i); // spelled as selected: found without lower-casing
+        }
     }
     m_eof = !m_query.next();
     if (m_eof && m_query.lastError().isValid())
@@ -145,7 +156,9 @@ bool Recordset::eof() const
 
 QVariant Recordset::field(const QString& name) const
 {
-    const auto it = m_fields.constFind(name.toLower());
+    auto it = m_fields.constFind(name);
+    if (it == m_fields.constEnd())
+        it = m_fields.constFind(name.toLower());
     if (it == m_fields.constEnd())
         throw RuntimeError(kItemNotFound, QStringLiteral("在集合中找不到字段“%1”。").arg(name));
     if (m_eof)
@@ -160,6 +173,53 @@ void Recordset::moveNext()
     m_eof = !m_query.next();
     if (m_eof && m_query.lastError().isValid())
         throw driverError(m_query.lastError());
+}
+
+void Recordset::rerun()
+{
+    if (!m_query.exec())
+        throw driverError(m_query.lastError());
+    m_eof = !m_query.next();
+    if (m_eof && m_query.lastError().isValid())
+        throw driverError(m_query.lastError());
+}
+
+// ---------------------------------------------------------------- RecordsetQuery
+
+RecordsetQuery::RecordsetQuery(Connection& connection, QString before, QString after)
+    : m_connection(connection), m_before(std::move(before)), m_after(std::move(after)),
+      m_bind(connection.isOpen() && connection.database().driverName() == QStringLiteral("QSQLITE"))
+{
+}
+
+Recordset& RecordsetQuery::open(const QString& id)
+{
+    const QString number = sqlNumber(id);
+    if (!m_bind) {
+        // Without MARS a server refuses a new statement while another one's results are pending.
+        m_recordset.reset();
+        m_recordset = std::make_unique<Recordset>(m_connection.openRecordset(m_before + number + m_after));
+        return *m_recordset;
+    }
+    if (!m_connection.isOpen())
+        throw notOpen();
+    bool ok = false;
+    const qlonglong value = number.toLongLong(&ok);
+    const QVariant bound = ok ? QVariant(value) : QVariant(number);
+    if (m_recordset) {
+        m_recordset->m_query.bindValue(0, bound);
+        m_recordset->rerun();
+        return *m_recordset;
+    }
+    QSqlQuery query(m_connection.database());
+    query.setForwardOnly(true);
+    if (!query.prepare(m_before + QStringLiteral("?") + m_after))
+        throw driverError(query.lastError());
+    query.addBindValue(bound);
+    if (!query.exec())
+        throw driverError(query.lastError());
+    m_recordset.reset(new Recordset(std::move(query)));
+    return *m_recordset;
 }
 
 // ---------------------------------------------------------------- KeysetRow

@@ -36,10 +36,33 @@ public:
 
 private:
     friend class Connection;
+    friend class RecordsetQuery;
     Recordset(QSqlQuery query);
+    void rerun(); // executes the (prepared) query again and reads its first row
     QSqlQuery m_query;
     QHash<QString, int> m_fields;
     bool m_eof = true;
+};
+
+// A read statement sent again and again with a different id in one place (one count per grid
+// row). The statement is before + id + after. The embedded database compiles it once and binds
+// the id; every other backend receives the text with the id written in, exactly as spelled.
+class RecordsetQuery
+{
+public:
+    RecordsetQuery(class Connection& connection, QString before, QString after);
+    RecordsetQuery(const RecordsetQuery&) = delete;
+    RecordsetQuery& operator=(const RecordsetQuery&) = delete;
+
+    // The id goes through sqlNumber (error 13 when it is not a number). The recordset stays
+    // valid until the next open.
+    Recordset& open(const QString& id);
+
+private:
+    class Connection& m_connection;
+    QString m_before, m_after;
+    bool m_bind;
+    std::unique_ptr<Recordset> m_recordset;
 };
 
 // One row opened for editing, as a keyset recordset with optimistic locking would be:

@@ -1,0 +1,204 @@
+#include "engine/GridBuilders.h"
+
+#include "engine/OwnerNumberRule.h"
+#include "engine/TextWidths.h"
+#include "platform/FlexGrid.h"
+#include "platform/Twips.h"
+
+#include <QStringList>
+#include <optional>
+
+const QString kOwnerNumberGridFormat = QStringLiteral(
+    "^序  |<业主姓名                    |<地址                                                    |<项目编号 "
+    "|<区域编号 |<幢号  |<单元号 |<室号    |<转卖情况 |<业主编号                |||");
+
+namespace {
+
+// Grid columns.
+enum Column {
+    kIndex = 0,
+    kName = 1,
+    kAddress = 2,
+    kOfficeCode = 3,
+    kArea = 4,
+    kBuilding = 5,
+    kUnit = 6,
+    kRoom = 7,
+    kResale = 8,
+    kOwnerNumber = 9,
+};
+
+// A column grows to its widest text plus this margin, in twips.
+constexpr int kCellTextMargin = 90;
+
+enum class GridKind { Candidate, Existing };
+
+QString nullToEmpty(const QVariant& value)
+{
+    return value.isNull() ? QString() : value.toString();
+}
+
+// The building list with every id checked to be a number.
+QString checkedIdList(const QString& buildingList)
+{
+    QStringList ids;
+    for (const QString& id : buildingList.split(u','))
+        ids << sqlNumber(id);
+    return ids.join(u',');
+}
+
+QString gridSql(SqlDialect dialect, const QString& officeCode, const QString& buildingList, GridKind kind)
+{
+    const QString plus = u' ' + concatOperator(dialect);
+    QString sql = QStringLiteral("Select 楼表.L_ID , 管理处 ,地址1, 字1, 地址2, 字2, 地址3, 字3, 地址4 , 字4,") +
+                  QStringLiteral(" 室表.室,室表.字,室表.S_ID ,") +
+                  (kind == GridKind::Existing ? QStringLiteral(" 姓名 , ZH_ID, 进户日期, 说明, 业主表.业主编号, ")
+                                              : QStringLiteral(" 姓名 , ZH_ID, 进户日期, 说明,"));
+    for (int k = 1; k <= 4; ++k) {
+        sql += QStringLiteral(" (Case When [地址%1] Is Not Null Then [地址%1] Else '' End)").arg(k) + plus;
+        sql += QStringLiteral(" (Case When [字%1] Is Not Null Then [字%1] Else '' End)").arg(k) +
+               (k < 4 ? plus : QStringLiteral(" as 地址"));
+    }
+    sql += QStringLiteral(" From 楼表") + QStringLiteral(" Inner Join 室表 On 楼表.L_ID = 室表.L_ID") +
+           QStringLiteral(" Left Join 业主表 On 室表.S_ID = 业主表.S_ID") + QStringLiteral(" Where  管理处 ='") +
+           sqlEscape(officeCode) + QStringLiteral("'") + QStringLiteral(" And 楼表.L_ID in (") +
+           checkedIdList(buildingList) + QStringLiteral(")") + QStringLiteral(" And 业主表.说明='新进户'") +
+           (kind == GridKind::Existing ? QStringLiteral(" And 业主表.业主编号 Is Not Null")
+                                       : QStringLiteral(" And 业主表.业主编号 Is Null")) +
+           QStringLiteral(" Order By Len(地址1),地址1,len(地址2),地址2,len(地址3),地址3,len(地址4),地址4, 室");
+    return sql;
+}
+
+// Widens the visible columns of a row to their texts (twips), never narrowing, never showing a
+// hidden column.
+class ColumnFitter
+{
+public:
+    explicit ColumnFitter(const QFont& font) : m_widths(font) {}
+
+    void fitRow(FlexGrid& grid, int row)
+    {
+        for (int c = 0; c <= grid.cols() - 4; ++c) {
+            const int current = grid.colWidth(c);
+            if (current == 0)
+                continue;
+            const int width =
+                static_cast<int>(pixelsToTwips(m_widths.width(grid.textMatrix(row, c)))) + kCellTextMargin;
+            if (width > current)
+                grid.setColWidth(c, width);
+        }
+    }
+
+private:
+    TextWidthCache m_widths;
+};
+
+// Redraw is off for the whole fill and on again however it ends.
+class RedrawOff
+{
+public:
+    explicit RedrawOff(FlexGrid& grid) : m_grid(grid) { m_grid.setRedraw(false); }
+    ~RedrawOff() { m_grid.setRedraw(true); }
+    RedrawOff(const RedrawOff&) = delete;
+    RedrawOff& operator=(const RedrawOff&) = delete;
+
+private:
+    FlexGrid& m_grid;
+};
+
+void fillGrid(Connection& conn, FlexGrid& grid, GridKind kind, const QString& officeItem, const QString& areaLetter,
+              const QString& buildingList, const QFont& font)
+{
+    const QString officeCode = officeCodeOf(officeItem);
+    const QString sql = gridSql(conn.dialect(), officeCode, buildingList, kind);
+    const int lastCol = grid.cols() - 1;
+    ColumnFitter fitter(font);
+    std::optional<Recordset> rs(conn.openRecordset(sql));
+    grid.setRows(1);
+    RedrawOff redrawOff(grid);
+
+    // The rows first: a server without multiple active result sets cannot count while the grid's
+    // own query still has rows to deliver.
+    while (!rs->eof()) {
+        grid.addItem();
+        const int row = grid.rows() - 1;
+        grid.setRow(row);
+        const QVariant word = rs->field(QStringLiteral("字"));
+        const QString building = buildingNumber(rs->field(QStringLiteral("地址2")));
+        grid.setTextMatrix(row, kIndex, QString::number(row));
+        grid.setTextMatrix(row, kName, nullToEmpty(rs->field(QStringLiteral("姓名"))));
+        grid.setTextMatrix(row, kAddress,
+                           nullToEmpty(rs->field(QStringLiteral("地址"))) +
+                               nullToEmpty(rs->field(QStringLiteral("室"))) +
+                               (word.isNull() ? QStringLiteral("室") : word.toString()));
+        grid.setTextMatrix(row, kOfficeCode, officeCode);
+        if (kind == GridKind::Existing) {
+            const QString stored = nullToEmpty(rs->field(QStringLiteral("业主编号")));
+            grid.setTextMatrix(row, kArea, stored.mid(2, 1));
+            grid.setTextMatrix(row, kOwnerNumber, building == kNoBuildingNumber ? QString() : stored);
+        } else {
+            grid.setTextMatrix(row, kArea, areaLetter);
+        }
+        grid.setTextMatrix(row, kBuilding, building);
+        grid.setTextMatrix(row, kUnit, unitNumber(rs->field(QStringLiteral("地址3"))));
+        grid.setTextMatrix(row, kRoom, roomNumber(rs->field(QStringLiteral("室"))));
+        grid.setTextMatrix(row, lastCol - 2, nullToEmpty(rs->field(QStringLiteral("L_ID"))));
+        grid.setTextMatrix(row, lastCol - 1, nullToEmpty(rs->field(QStringLiteral("S_ID"))));
+        grid.setTextMatrix(row, lastCol, nullToEmpty(rs->field(QStringLiteral("ZH_ID"))));
+        rs->moveNext();
+    }
+    rs.reset();
+
+    ResaleCounter counter(conn);
+    for (int row = 1; row < grid.rows(); ++row) {
+        grid.setTextMatrix(row, kResale, counter.letter(grid.textMatrix(row, lastCol - 1)));
+        if (kind == GridKind::Candidate)
+            grid.setTextMatrix(row, kOwnerNumber,
+                               composeOwnerNumber(grid.textMatrix(row, kOfficeCode), grid.textMatrix(row, kArea),
+                                                  grid.textMatrix(row, kBuilding), grid.textMatrix(row, kUnit),
+                                                  grid.textMatrix(row, kRoom), grid.textMatrix(row, kResale)));
+        fitter.fitRow(grid, row);
+    }
+}
+
+} // namespace
+
+void SetUpOwnerNumberGrid(FlexGrid& grid)
+{
+    grid.setFormatString(kOwnerNumberGridFormat);
+    grid.setRows(1);
+    grid.setRedraw(false);
+    for (int c = 0; c < grid.cols(); ++c)
+        grid.setColAlignment(c, FlexGrid::AlignCenterCenter);
+    for (int c = grid.cols() - 3; c < grid.cols(); ++c)
+        grid.setColWidth(c, 0);
+    grid.setRedraw(true);
+}
+
+QString officeCodeOf(const QString& officeItem)
+{
+    const int blank = officeItem.indexOf(u' ');
+    return blank < 0 ? officeItem : officeItem.left(blank);
+}
+
+QString candidateGridSql(SqlDialect dialect, const QString& officeCode, const QString& buildingList)
+{
+    return gridSql(dialect, officeCode, buildingList, GridKind::Candidate);
+}
+
+QString existingGridSql(SqlDialect dialect, const QString& officeCode, const QString& buildingList)
+{
+    return gridSql(dialect, officeCode, buildingList, GridKind::Existing);
+}
+
+void FillCandidateGrid(Connection& conn, FlexGrid& grid, const QString& officeItem, const QString& areaLetter,
+                       const QString& buildingList, const QFont& font)
+{
+    fillGrid(conn, grid, GridKind::Candidate, officeItem, areaLetter, buildingList, font);
+}
+
+void FillExistingGrid(Connection& conn, FlexGrid& grid, const QString& officeItem, const QString& buildingList,
+                      const QFont& font)
+{
+    fillGrid(conn, grid, GridKind::Existing, officeItem, QString(), buildingList, font);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/Database.h"
+
+#include <QFont>
+#include <QString>
+
+class FlexGrid;
+
+// The workbench grid MSFlexGrid1: 13 columns, the last three hidden and holding L_ID, S_ID, ZH_ID.
+extern const QString kOwnerNumberGridFormat;
+constexpr int kOwnerNumberGridCols = 13;
+
+// The grid as the workbench's design and load leave it: the format string (header texts and
+// widths in the grid's font), only the header row, every column centred, the id columns hidden.
+void SetUpOwnerNumberGrid(FlexGrid& grid);
+
+// The office code of an office item: the text before its first blank (the whole text if none).
+QString officeCodeOf(const QString& officeItem);
+
+// The statements of the two grids, exactly as SQL Server receives them; SQLite differs only by
+// its concatenation operator. The code is quoted by sqlEscape, each listed id checked by
+// sqlNumber (error 13 when one is not a number).
+QString candidateGridSql(SqlDialect dialect, const QString& officeCode, const QString& buildingList);
+QString existingGridSql(SqlDialect dialect, const QString& officeCode, const QString& buildingList);
+
+// Fills the grid with the new owners of the listed buildings who have no owner number yet,
+// proposing one for each. `font` is the form's font, used to measure the texts for the column
+// widths. Redraw is on again when it returns or throws; after a failure the grid keeps the rows
+// written so far, and the caller decides whether to empty it.
+void FillCandidateGrid(Connection& conn, FlexGrid& grid, const QString& officeItem, const QString& areaLetter,
+                       const QString& buildingList, const QFont& font);
+
+// Fills the grid with the new owners of the listed buildings whose owner number is saved.
+void FillExistingGrid(Connection& conn, FlexGrid& grid, const QString& officeItem, const QString& buildingList,
+                      const QFont& font);

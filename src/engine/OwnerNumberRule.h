@@ -1,0 +1,87 @@
+#pragma once
+
+#include "platform/Database.h"
+
+#include <QChar>
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+// The owner number: office code + area letter + building (3) + unit + room (4) + resale letter.
+// Every field is taken at the length its derivation yields; nothing is padded or cut afterwards.
+
+// What the building field holds when the building's text carries no building number.
+extern const QString kNoBuildingNumber; // "无幢号"
+
+// ---- Number semantics shared by the rules (the classic Val / IsNumeric / Format behaviour)
+
+// The number a text starts with, as Val reads it: blanks (space, tab, line feed) are skipped
+// wherever they stand; then an optional sign, ASCII digits and at most one decimal point, up to
+// the first character that cannot continue the number. No number gives 0.
+double leadingNumber(const QString& text);
+
+// The same number as a decimal text ("1 2幢" gives "12", "-3幢" gives "-3", "幢12" gives "0"),
+// so that long digit runs keep every digit.
+QString leadingNumberText(const QString& text);
+
+// A text that is one number as a whole: optional sign, ASCII digits with at most one decimal
+// point, blanks only around it. No exponent, thousands separator, hex or full-width digits.
+bool isWholeNumber(const QString& text);
+
+// A number written with a pattern of zeros ("000", "0000"): at least that many digits, every
+// digit of a longer number kept, fractions rounded half away from zero, a negative value keeps
+// its sign (-3 gives -003). A text that is not a number as a whole comes back unchanged.
+QString formatPattern(const QString& text, const QString& pattern);
+QString formatPattern(double value, const QString& pattern);
+
+// "A"–"Z" and "a"–"z" only: no full-width letters, no Chinese characters.
+bool isLatinLetter(QChar c);
+
+// ---- The fields
+
+// 幢号 from 地址2 (a null variant is SQL NULL, distinct from the empty text).
+QString buildingNumber(const QVariant& address2);
+
+// 单元号 from 地址3: the text unchanged, "1" when NULL.
+QString unitNumber(const QVariant& address3);
+
+// 室号 from 室: "0000" pattern; NULL is the empty text; a non-number is kept unchanged.
+QString roomNumber(const QVariant& room);
+
+// 转卖情况 from the number of owners who moved out: 0 gives "A" … 12 gives "M", 13 or more the
+// empty text. A negative count cannot come from COUNT; it is read as none ("A").
+QString resaleLetter(int movedOutCount);
+
+// The owner number, or the empty text when the building has no building number.
+QString composeOwnerNumber(const QString& officeCode, const QString& areaLetter, const QString& building,
+                           const QString& unit, const QString& room, const QString& resale);
+
+// ---- The resale count
+
+// The count statement for one room, as sent to SQL Server (the id checked to be a number).
+QString resaleCountSql(const QString& roomId);
+
+// A value read into a 16-bit integer: error 6 "溢出" outside -32768..32767, 13 for a non-number,
+// 94 for NULL.
+int toInteger16(const QVariant& value);
+
+// Counts the moved-out owners of one room after another on one connection; the statement is
+// compiled once where the backend allows it.
+class ResaleCounter
+{
+public:
+    explicit ResaleCounter(Connection& connection);
+    ~ResaleCounter();
+    ResaleCounter(const ResaleCounter&) = delete;
+    ResaleCounter& operator=(const ResaleCounter&) = delete;
+
+    // The resale letter of the room `roomId` (S_ID); "A" when the count returns no row.
+    QString letter(const QString& roomId);
+
+private:
+    std::unique_ptr<RecordsetQuery> m_query;
+};
+
+// The resale letter of one room. The building id is part of the operation's signature but the
+// count needs only the room.
+QString resaleLetter(Connection& connection, const QString& buildingId, const QString& roomId);

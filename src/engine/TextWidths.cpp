@@ -1,0 +1,76 @@
+#include "engine/TextWidths.h"
+
+namespace {
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// Texts unique to each row would otherwise pile up.
+constexpr int kMaxCachedTexts = 50000;
+
+} // namespace
+
+TextWidthCache::TextWidthCache(const QFont& font) : m_metrics(font), m_exact(font)
+{
+    // Advances are multiples of 1/64 pixel, so sums compare exactly.
+    m_digitAdvance = m_exact.horizontalAdvance(QStringLiteral("0"));
+    m_uniformDigits = true;
+    for (char16_t a = u'0'; a <= u'9' && m_uniformDigits; ++a) {
+        if (m_exact.horizontalAdvance(QString(QChar(a))) != m_digitAdvance)
+            m_uniformDigits = false;
+        for (char16_t b = u'0'; b <= u'9' && m_uniformDigits; ++b)
+            if (m_exact.horizontalAdvance(QString(QChar(a)) + QChar(b)) != 2 * m_digitAdvance)
+                m_uniformDigits = false;
+    }
+}
+
+// A character that neither kerns nor joins with any digit on either side.
+bool TextWidthCache::digitNeutral(QChar c)
+{
+    const auto known = m_neutral.constFind(c.unicode());
+    if (known != m_neutral.constEnd())
+        return known.value();
+    bool neutral = !c.isSurrogate();
+    const qreal own = m_exact.horizontalAdvance(QString(c));
+    for (char16_t d = u'0'; d <= u'9' && neutral; ++d) {
+        neutral = m_exact.horizontalAdvance(QString(c) + QChar(d)) == own + m_digitAdvance &&
+                  m_exact.horizontalAdvance(QString(QChar(d)) + c) == m_digitAdvance + own;
+    }
+    m_neutral.insert(c.unicode(), neutral);
+    return neutral;
+}
+
+int TextWidthCache::width(const QString& text)
+{
+    if (text.isEmpty())
+        return 0;
+    QString key = text;
+    if (m_uniformDigits) {
+        bool digits = false, interchangeable = true;
+        for (int i = 0; i < text.size() && interchangeable; ++i) {
+            if (!isDigit(text[i]))
+                continue;
+            digits = true;
+            if (i > 0 && !isDigit(text[i - 1]))
+                interchangeable = digitNeutral(text[i - 1]);
+            if (interchangeable && i + 1 < text.size() && !isDigit(text[i + 1]))
+                interchangeable = digitNeutral(text[i + 1]);
+        }
+        if (digits && interchangeable) {
+            QChar* c = key.data();
+            for (int i = 0; i < key.size(); ++i)
+                if (isDigit(c[i]))
+                    c[i] = u'0';
+        }
+    }
+    const auto known = m_widths.constFind(key);
+    if (known != m_widths.constEnd())
+        return known.value();
+    if (m_widths.size() >= kMaxCachedTexts)
+        m_widths.clear();
+    const int width = m_metrics.horizontalAdvance(key);
+    m_widths.insert(key, width);
+    return width;
+}

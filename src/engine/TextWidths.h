@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QString>
+
+// Text widths in pixels, exactly as QFontMetrics::horizontalAdvance gives them, for filling a
+// grid of many rows. Shaping a text is the expensive part, and most of a grid's texts differ
+// only in their digits (row numbers, rooms, owner numbers). When the font's digits all have
+// one advance and no digit kerns with its neighbours (checked on the font itself, pair by
+// pair), such texts share one measured width.
+class TextWidthCache
+{
+public:
+    explicit TextWidthCache(const QFont& font);
+
+    int width(const QString& text);
+
+    // Whether digits turned out interchangeable in this font (for tests).
+    bool digitsInterchangeable() const { return m_uniformDigits; }
+
+private:
+    bool digitNeutral(QChar c);
+
+    QFontMetrics m_metrics;
+    QFontMetricsF m_exact;
+    bool m_uniformDigits = false;
+    qreal m_digitAdvance = 0;
+    QHash<char16_t, bool> m_neutral;
+    QHash<QString, int> m_widths;
+};

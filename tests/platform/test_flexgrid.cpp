@@ -1,0 +1,333 @@
+#include "platform/FlexGrid.h"
+#include "platform/Fonts.h"
+#include "platform/RuntimeError.h"
+#include "platform/Twips.h"
+
+#include <QAbstractItemModelTester>
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+long errorNumber(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return e.number();
+    }
+    return -1;
+}
+
+QStringList rowTexts(const FlexGrid& grid, int row)
+{
+    QStringList texts;
+    for (int c = 0; c < grid.cols(); ++c)
+        texts << grid.textMatrix(row, c);
+    return texts;
+}
+
+// The owner-number grid's format string.
+const QString kFormat = QStringLiteral(
+    "^序  |<业主姓名                    |<地址                                                    |<项目编号 "
+    "|<区域编号 |<幢号  |<单元号 |<室号    |<转卖情况 |<业主编号                |||");
+} // namespace
+
+class FlexGridTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { installFontSubstitutions(); }
+
+    void startsAsTheGridDoes()
+    {
+        FlexGrid grid;
+        QCOMPARE(grid.rows(), 2);
+        QCOMPARE(grid.cols(), 2);
+        QCOMPARE(grid.row(), 1);
+        QCOMPARE(grid.col(), 1);
+        QCOMPARE(grid.model()->rowCount(), 1); // the header row is the view's header
+        QVERIFY(grid.redraw());
+    }
+
+    void rowsColsAndTexts()
+    {
+        FlexGrid grid;
+        QAbstractItemModelTester tester(grid.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        grid.setCols(3);
+        grid.setRows(3);
+        grid.setTextMatrix(0, 1, QStringLiteral("姓名"));
+        grid.setTextMatrix(2, 2, QStringLiteral("x"));
+        QCOMPARE(grid.model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("姓名"));
+        QCOMPARE(grid.model()->index(1, 2).data().toString(), QStringLiteral("x"));
+
+        grid.addItem(QStringLiteral("3\t张三\t多余\t丢弃"));
+        QCOMPARE(grid.rows(), 4);
+        QCOMPARE(rowTexts(grid, 3), (QStringList{QStringLiteral("3"), QStringLiteral("张三"), QStringLiteral("多余")}));
+        grid.addItem();
+        QCOMPARE(rowTexts(grid, 4), (QStringList{QString(), QString(), QString()}));
+
+        grid.setCols(5); // texts stay where they were
+        QCOMPARE(grid.textMatrix(2, 2), QStringLiteral("x"));
+        QCOMPARE(grid.textMatrix(0, 1), QStringLiteral("姓名"));
+        QCOMPARE(grid.textMatrix(3, 4), QString());
+        grid.setCols(2);
+        QCOMPARE(grid.textMatrix(3, 1), QStringLiteral("张三"));
+
+        grid.setRows(1); // only the header row stays
+        QCOMPARE(grid.rows(), 1);
+        QCOMPARE(grid.model()->rowCount(), 0);
+        QCOMPARE(grid.textMatrix(0, 1), QStringLiteral("姓名"));
+        grid.setRows(3);
+        QCOMPARE(grid.textMatrix(2, 1), QString()); // old texts do not come back
+        grid.setRows(0);
+        QCOMPARE(grid.rows(), 1);
+    }
+
+    void outOfRangeIsAnError()
+    {
+        FlexGrid grid;
+        grid.setCols(3);
+        QCOMPARE(errorNumber([&] { grid.textMatrix(2, 0); }), 381L);
+        QCOMPARE(errorNumber([&] { grid.setTextMatrix(0, 3, QString()); }), 381L);
+        QCOMPARE(errorNumber([&] { grid.textMatrix(-1, 0); }), 381L);
+        QCOMPARE(errorNumber([&] { grid.colWidth(3); }), 381L);
+        QCOMPARE(errorNumber([&] { grid.setRow(2); }), 30009L);
+        QCOMPARE(errorNumber([&] { grid.setCol(3); }), 30010L);
+        QCOMPARE(errorNumber([&] { grid.setColAlignment(0, 10); }), 380L);
+    }
+
+    void formatStringSetsHeadersAlignmentAndWidths()
+    {
+        FlexGrid grid;
+        grid.setFont(yaheiFont(9));
+        grid.setFormatString(kFormat);
+        QCOMPARE(grid.cols(), 13);
+        QCOMPARE(grid.formatString(), kFormat);
+        QCOMPARE(grid.textMatrix(0, 0), QStringLiteral("序  "));
+        QCOMPARE(grid.textMatrix(0, 2), QStringLiteral("地址") + QString(52, u' '));
+        QCOMPARE(grid.textMatrix(0, 9), QStringLiteral("业主编号                "));
+        QCOMPARE(grid.textMatrix(0, 12), QString());
+        // The blanks size the column; the title is shown without them, so it can be centred.
+        QCOMPARE(grid.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("序"));
+        QCOMPARE(grid.model()->headerData(9, Qt::Horizontal).toString(), QStringLiteral("业主编号"));
+        QCOMPARE(grid.colAlignment(0), int(FlexGrid::AlignCenterCenter));
+        QCOMPARE(grid.colAlignment(1), int(FlexGrid::AlignLeftCenter));
+        QCOMPARE(grid.colAlignment(12), int(FlexGrid::AlignGeneral));
+
+        // Each width follows its header text, trailing blanks included.
+        const QFontMetrics metrics(grid.font());
+        for (int c = 0; c < grid.cols(); ++c) {
+            const int text = metrics.horizontalAdvance(grid.textMatrix(0, c)) * 15;
+            QVERIFY2(grid.colWidth(c) > text && grid.colWidth(c) < text + 200, qPrintable(QString::number(c)));
+            QCOMPARE(grid.columnWidth(c), twipsToPixels(grid.colWidth(c)));
+        }
+        QVERIFY(grid.colWidth(2) > grid.colWidth(1));
+        QVERIFY(grid.colWidth(2) > metrics.horizontalAdvance(QStringLiteral("地址")) * 15 + 2000);
+
+        FlexGrid right;
+        right.setFormatString(QStringLiteral(">金额|plain"));
+        QCOMPARE(right.textMatrix(0, 0), QStringLiteral("金额"));
+        QCOMPARE(right.colAlignment(0), int(FlexGrid::AlignRightCenter));
+        QCOMPARE(right.textMatrix(0, 1), QStringLiteral("plain"));
+        QCOMPARE(right.colAlignment(1), int(FlexGrid::AlignGeneral));
+    }
+
+    void widthZeroHidesAColumn()
+    {
+        FlexGrid grid;
+        grid.setCols(4);
+        grid.setColWidth(3, 0);
+        QVERIFY(grid.isColumnHidden(3));
+        QCOMPARE(grid.colWidth(3), 0);
+        grid.setColWidth(3, 1500);
+        QVERIFY(!grid.isColumnHidden(3));
+        QCOMPARE(grid.columnWidth(3), 100);
+        QCOMPARE(grid.colWidth(3), 1500);
+    }
+
+    void alignmentAppliesToHeaderAndCells_data()
+    {
+        QTest::addColumn<int>("alignment");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("left-top") << 0 << QStringLiteral("a") << int(Qt::AlignLeft | Qt::AlignTop);
+        QTest::newRow("centre-centre") << 4 << QStringLiteral("a") << int(Qt::AlignHCenter | Qt::AlignVCenter);
+        QTest::newRow("right-bottom") << 8 << QStringLiteral("a") << int(Qt::AlignRight | Qt::AlignBottom);
+        QTest::newRow("general text") << 9 << QStringLiteral("a") << int(Qt::AlignLeft | Qt::AlignVCenter);
+        QTest::newRow("general number") << 9 << QStringLiteral("12") << int(Qt::AlignRight | Qt::AlignVCenter);
+    }
+
+    void alignmentAppliesToHeaderAndCells()
+    {
+        QFETCH(int, alignment);
+        QFETCH(QString, text);
+        QFETCH(int, expected);
+        FlexGrid grid;
+        grid.setFormatString(QStringLiteral("<序|^名"));
+        grid.setRows(2);
+        grid.setTextMatrix(1, 1, text);
+        grid.setColAlignment(1, alignment);
+        QCOMPARE(grid.colAlignment(1), alignment);
+        QCOMPARE(grid.model()->index(0, 1).data(Qt::TextAlignmentRole).toInt(), expected);
+        if (alignment != FlexGrid::AlignGeneral)
+            QCOMPARE(grid.model()->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).toInt(), expected);
+    }
+
+    void redrawOffStoresWithoutSignals()
+    {
+        FlexGrid grid;
+        QAbstractItemModelTester tester(grid.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        grid.setCols(4);
+        grid.setRows(1);
+        QAbstractItemModel* model = grid.model();
+        QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
+        QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy header(model, &QAbstractItemModel::headerDataChanged);
+        QSignalSpy reset(model, &QAbstractItemModel::modelReset);
+
+        grid.setRedraw(false);
+        for (int i = 1; i <= 500; ++i) {
+            grid.addItem();
+            grid.setRow(i);
+            for (int c = 0; c < 4; ++c)
+                grid.setTextMatrix(i, c, QStringLiteral("%1-%2").arg(i).arg(c));
+        }
+        grid.setTextMatrix(0, 1, QStringLiteral("标题"));
+        grid.setColWidth(2, 3000);
+        QCOMPARE(grid.rows(), 501);
+        QCOMPARE(grid.textMatrix(500, 3), QStringLiteral("500-3"));
+        QCOMPARE(model->rowCount(), 0); // the views still see the grid as it was
+        QCOMPARE(changed.count() + inserted.count() + header.count() + reset.count(), 0);
+        QVERIFY(grid.columnWidth(2) != 200);
+
+        grid.setRedraw(true);
+        QCOMPARE(reset.count(), 1);
+        QCOMPARE(changed.count() + inserted.count(), 0);
+        QCOMPARE(model->rowCount(), 500);
+        QCOMPARE(model->index(499, 3).data().toString(), QStringLiteral("500-3"));
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("标题"));
+        QCOMPARE(grid.columnWidth(2), 200);
+        // The current row set while redraw was off is shown once redraw is back.
+        QCOMPARE(grid.selectionModel()->currentIndex(), model->index(499, 1));
+
+        // Only cell edits while off: one dataChanged over the edited cells, no reset.
+        reset.clear();
+        grid.setRedraw(false);
+        grid.setTextMatrix(3, 1, QStringLiteral("a"));
+        grid.setTextMatrix(7, 2, QStringLiteral("b"));
+        QCOMPARE(changed.count(), 0);
+        grid.setRedraw(true);
+        QCOMPARE(reset.count(), 0);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.first().at(0).value<QModelIndex>(), model->index(2, 1));
+        QCOMPARE(changed.first().at(1).value<QModelIndex>(), model->index(6, 2));
+    }
+
+    void emptyingWhileRedrawIsOff()
+    {
+        FlexGrid grid;
+        QAbstractItemModelTester tester(grid.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        grid.setCols(3);
+        grid.setRows(50);
+        grid.setRedraw(false);
+        grid.setRows(1);
+        // The view may still paint rows it knows of; they read as empty, not out of bounds.
+        QCOMPARE(grid.model()->rowCount(), 49);
+        QCOMPARE(grid.model()->index(48, 2).data().toString(), QString());
+        grid.setRedraw(true);
+        QCOMPARE(grid.model()->rowCount(), 0);
+        QCOMPARE(grid.row(), 0);
+    }
+
+    void hiddenColumnsStayHiddenAfterARefill()
+    {
+        FlexGrid grid;
+        grid.setCols(5);
+        grid.setColWidth(4, 0);
+        grid.setRedraw(false);
+        for (int i = 0; i < 10; ++i)
+            grid.addItem(QStringLiteral("a\tb\tc\td\te"));
+        grid.setRedraw(true);
+        QVERIFY(grid.isColumnHidden(4));
+        QCOMPARE(grid.columnWidth(1), twipsToPixels(FlexGrid::kDefaultColWidth));
+    }
+
+    void selectionFollowsRowColAndSel()
+    {
+        FlexGrid grid;
+        grid.setCols(6);
+        grid.setRows(5);
+        QSignalSpy userChange(&grid, &FlexGrid::selChange);
+        grid.setRow(3);
+        grid.setCol(0);
+        grid.setColSel(4);
+        grid.setRowSel(2);
+        QCOMPARE(grid.row(), 3);
+        QCOMPARE(grid.rowSel(), 2);
+        QCOMPARE(grid.colSel(), 4);
+        QItemSelectionModel* selection = grid.selectionModel();
+        QCOMPARE(selection->currentIndex(), grid.model()->index(2, 0));
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 6; ++c)
+                QCOMPARE(selection->isSelected(grid.model()->index(r, c)), r >= 1 && r <= 2 && c <= 4);
+
+        grid.setRow(4); // setting Row makes the current cell the whole selection again
+        QCOMPARE(grid.rowSel(), 4);
+        QCOMPARE(grid.colSel(), 0);
+        QCOMPARE(selection->selectedIndexes().size(), 1);
+        QCOMPARE(userChange.count(), 0); // changes in code are not the user's
+
+        grid.setRows(3); // the current row moves up with the last row
+        QCOMPARE(grid.row(), 2);
+    }
+
+    void aClickIsTheUsersSelection()
+    {
+        FlexGrid grid;
+        grid.setCols(6);
+        grid.setRows(5);
+        grid.resize(600, 300);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        QSignalSpy userChange(&grid, &FlexGrid::selChange);
+        // A handler widening the selection to the row, as the workbench does, must not loop.
+        connect(&grid, &FlexGrid::selChange, &grid, [&grid] {
+            grid.setCol(0);
+            grid.setColSel(grid.cols() - 2);
+        });
+        const QRect cell = grid.visualRect(grid.model()->index(2, 3));
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(userChange.count(), 1);
+        QCOMPARE(grid.row(), 3);
+        QCOMPARE(grid.col(), 0);
+        QCOMPARE(grid.colSel(), 4);
+        QVERIFY(grid.selectionModel()->isSelected(grid.model()->index(2, 4)));
+        QVERIFY(!grid.selectionModel()->isSelected(grid.model()->index(2, 5)));
+    }
+
+    void holdsAHundredThousandRows()
+    {
+        FlexGrid grid;
+        grid.setFont(yaheiFont(9));
+        grid.setFormatString(kFormat);
+        grid.setRows(1);
+        QSignalSpy changed(grid.model(), &QAbstractItemModel::dataChanged);
+        grid.setRedraw(false);
+        for (int i = 1; i <= 100000; ++i) {
+            grid.addItem();
+            for (int c = 0; c < 13; ++c)
+                grid.setTextMatrix(i, c, QString::number(i));
+        }
+        grid.setRedraw(true);
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(grid.model()->rowCount(), 100000);
+        QCOMPARE(grid.textMatrix(100000, 12), QStringLiteral("100000"));
+        QCOMPARE(grid.verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
+        grid.setRows(1);
+        QCOMPARE(grid.model()->rowCount(), 0);
+    }
+};
+
+QTEST_MAIN(FlexGridTest)
+#include "test_flexgrid.moc"
