@@ -1,12 +1,8 @@
 #include "workbench/frm业主编号.h"
 
-#include <QWidget>
+#include "workbench/OwnerNumberForm.h"
 
 QWidget* createFrm业主编号()
 {
-    auto* form = new QWidget;
-    form->setObjectName(QStringLiteral("frm业主编号"));
-    form->setWindowTitle(QStringLiteral("业主编号管理"));
-    form->setAttribute(Qt::WA_DeleteOnClose);
-    return form;
+    return new OwnerNumberForm;
 }

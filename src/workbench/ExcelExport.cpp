@@ -1,0 +1,207 @@
+#include "workbench/ExcelExport.h"
+
+#include "platform/CommandGuard.h"
+#include "platform/FileDialog.h"
+#include "platform/FlexGrid.h"
+#include "platform/MessageBox.h"
+#include "platform/XlsxWorkbook.h"
+#include "workbench/OwnerNumberForm.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <algorithm>
+
+namespace {
+
+const QString kFontName = QStringLiteral("微软雅黑");
+constexpr int kHeaderFill = 0xC0C0FF; // red 192, green 192, blue 255
+constexpr double kTwipsPerCharacter = 110;
+
+// Sheet rows: the title, the office and date line, the header; grid row r goes to row r + 4.
+constexpr int kTitleRow = 1;
+constexpr int kInfoRow = 3;
+constexpr int kHeaderRow = 4;
+constexpr int kGridRowOffset = 4;
+
+// Grid columns kept as text so that their leading zeros stay: 项目编号, 幢号, 单元号, 室号.
+bool isTextColumn(int gridCol)
+{
+    return gridCol == 3 || gridCol == 5 || gridCol == 6 || gridCol == 7;
+}
+
+// Where the sheet's parts lie for a grid of `gridRows` rows (header included) and `n` exported columns.
+struct SheetLayout
+{
+    int gridRows;
+    int n;
+    int officeLast() const { return std::min(4, n); }
+    int dateFirst() const { return std::max(n - 3, officeLast() + 1); }
+    int lastFontRow() const { return gridRows + 4; }
+    int lastBorderRow() const { return gridRows + 3; }
+};
+
+// A cell's format, worked out from the ranges the layout formats, before the cell is written:
+// the library takes a cell's whole format with the cell and cannot restyle it afterwards.
+CellStyle styleAt(const SheetLayout& layout, int row, int col)
+{
+    CellStyle style;
+    if (row == kTitleRow) {
+        style.align = CellStyle::Align::Center;
+        style.fontName = kFontName;
+        style.bold = true; // in the default size
+    }
+    if (row == kInfoRow && col >= layout.dateFirst())
+        style.align = CellStyle::Align::Right;
+    if (row == kHeaderRow) {
+        style.align = CellStyle::Align::Center;
+        style.fill = kHeaderFill;
+    }
+    if (row >= 2 && row <= layout.lastFontRow()) {
+        style.fontName = kFontName;
+        style.fontSize = 9;
+    }
+    if (row >= kHeaderRow && row <= layout.lastBorderRow())
+        style.thinBorder = true;
+    return style;
+}
+
+// A merge of a single cell is no merge: the text is written into the cell.
+void mergeOrWrite(XlsxWorkbook& book, const SheetLayout& layout, int row, int firstCol, int lastCol,
+                  const QString& text)
+{
+    const XlsxWorkbook::Format format = book.format(styleAt(layout, row, firstCol));
+    if (lastCol > firstCol)
+        book.mergeRange(row, firstCol, row, lastCol, text, format);
+    else
+        book.writeString(row, firstCol, text, format);
+}
+
+// The grid paints nothing while it is read, whatever way the writing ends.
+class RedrawOff
+{
+public:
+    explicit RedrawOff(FlexGrid& grid) : m_grid(grid) { m_grid.setRedraw(false); }
+    ~RedrawOff() { m_grid.setRedraw(true); }
+    RedrawOff(const RedrawOff&) = delete;
+    RedrawOff& operator=(const RedrawOff&) = delete;
+
+private:
+    FlexGrid& m_grid;
+};
+
+void writeBlankRow(XlsxWorkbook& book, const SheetLayout& layout, int row, int firstCol, int lastCol)
+{
+    for (int col = firstCol; col <= lastCol; ++col)
+        book.writeBlank(row, col, book.format(styleAt(layout, row, col)));
+}
+
+} // namespace
+
+QString excelExportFileName(const QString& chosen)
+{
+    const int nameStart = chosen.lastIndexOf(u'/') + 1;
+    const int dot = chosen.lastIndexOf(u'.');
+    const QString base = dot > nameStart ? chosen.left(dot) : chosen;
+    return base + QStringLiteral(".xlsx");
+}
+
+QString officeNameOf(const QString& officeItem)
+{
+    return officeItem.mid(officeItem.indexOf(u' ') + 1);
+}
+
+void WriteOwnerNumberWorkbook(const QString& path, FlexGrid& grid, const QString& officeItem, const QDate& date,
+                              const std::function<void(int)>& progress)
+{
+    const SheetLayout layout{grid.rows(), grid.cols() - 3};
+    const int n = layout.n;
+    XlsxWorkbook book(path);
+    book.addSheet(QStringLiteral("业主编号"));
+
+    // Rows stream to disk in order, so the widths come first and every row is written whole.
+    RedrawOff redrawOff(grid);
+    for (int c = 0; c < n; ++c)
+        book.setColumnWidth(c + 1, grid.colWidth(c) / kTwipsPerCharacter);
+
+    mergeOrWrite(book, layout, kTitleRow, 1, n, QStringLiteral("业主编号"));
+    writeBlankRow(book, layout, 2, 1, n);
+    mergeOrWrite(book, layout, kInfoRow, 1, layout.officeLast(), QStringLiteral(" 管理处：") + officeItem);
+    writeBlankRow(book, layout, kInfoRow, layout.officeLast() + 1, layout.dateFirst() - 1);
+    if (layout.dateFirst() <= n)
+        mergeOrWrite(book, layout, kInfoRow, layout.dateFirst(), n,
+                     QStringLiteral("导出日期：") + date.toString(QStringLiteral("yyyy-MM-dd")) + u' ');
+    for (int c = 0; c < n; ++c)
+        book.writeText(kHeaderRow, c + 1, grid.textMatrix(0, c), book.format(styleAt(layout, kHeaderRow, c + 1)));
+
+    // Every data row looks the same: its formats are worked out once.
+    QList<XlsxWorkbook::Format> dataFormats;
+    for (int c = 0; c < n; ++c)
+        dataFormats << book.format(styleAt(layout, kGridRowOffset + 1, c + 1));
+    for (int r = 1; r < layout.gridRows; ++r) {
+        if (progress)
+            progress(r);
+        const int row = r + kGridRowOffset;
+        for (int c = 0; c < n; ++c) {
+            const QString text = grid.textMatrix(r, c);
+            if (isTextColumn(c))
+                book.writeString(row, c + 1, text, dataFormats[c]);
+            else
+                book.writeText(row, c + 1, text, dataFormats[c]);
+        }
+    }
+    writeBlankRow(book, layout, layout.lastFontRow(), 1, n);
+    book.close();
+}
+
+void ExportOwnerNumberGrid(OwnerNumberForm& form, const QList<QWidget*>& inputControls)
+{
+    FlexGrid& grid = *form.MSFlexGrid1;
+    if (grid.rows() <= 1)
+        return;
+    const QString officeItem = form.Combo1->currentText();
+    CommandLock lock(inputControls);
+
+    const QString chosen = FileDialog::getSaveFileName(&form, QStringLiteral("另存为"),
+                                                       officeNameOf(officeItem) + QStringLiteral("_业主编号"),
+                                                       QStringLiteral("电子表 (*.xls *.xlsx)"));
+    if (chosen.isEmpty())
+        return;
+    // The dialog confirmed the name chosen; a different file written in its place is asked about here.
+    const QString target = excelExportFileName(chosen);
+    if (target != chosen && QFileInfo::exists(target) &&
+        MsgBox(QStringLiteral("文件") + target + QStringLiteral("已存在，是否覆盖？"), MsgButtons::YesNo,
+               MsgIcon::Question, QStringLiteral("系统提示")) != MsgAnswer::Yes)
+        return;
+
+    // The progress bar takes the place of the buttons while the workbook is written.
+    const QList<QWidget*> bar = {form.Command1, form.Command2, form.Command3,  form.Command4,
+                                 form.Command5, form.Command6, form.Label1[4], form.Combo2};
+    QProgressBar* progressBar = form.ProgressBar1;
+    const auto showBar = [&] {
+        progressBar->hide();
+        for (QWidget* w : bar)
+            w->show();
+    };
+    RunCommand(
+        [&] {
+            for (QWidget* w : bar)
+                w->hide();
+            progressBar->setRange(0, grid.rows());
+            progressBar->setValue(0);
+            progressBar->show();
+            QCoreApplication::processEvents();
+            WriteOwnerNumberWorkbook(target, grid, officeItem, QDate::currentDate(),
+                                     [progressBar](int r) { progressBar->setValue(r); });
+            MsgBox(QStringLiteral("业主编号表导出成功!"), MsgButtons::OK, MsgIcon::Information,
+                   QStringLiteral("系统提示"));
+            showBar();
+        },
+        [&] {
+            grid.setRedraw(true);
+            showBar();
+        });
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <functional>
+
+class FlexGrid;
+class OwnerNumberForm;
+class QWidget;
+
+// The file the export writes for the name chosen in the dialog: the file name's extension (never
+// a dot inside a folder name, nor the dot that starts a hidden file's name) replaced by ".xlsx",
+// the spreadsheet's own default; a name without one gets ".xlsx" added.
+QString excelExportFileName(const QString& chosen);
+
+// The office name in an office item ("14 澄岭花园"): the text after its first blank; an item
+// without a blank is taken whole.
+QString officeNameOf(const QString& officeItem);
+
+// Writes the grid's visible columns (all but the last three) as the owner-number sheet of a new
+// workbook at `path`, dated `date`. `progress` gets each data row's grid row number as it is
+// written. Throws RuntimeError; nothing is left under `path` after a failure.
+void WriteOwnerNumberWorkbook(const QString& path, FlexGrid& grid, const QString& officeItem, const QDate& date,
+                              const std::function<void(int)>& progress = {});
+
+// The export click of the workbench ("导出Excel"): asks for the file, writes the grid into it and
+// says so. `inputControls` take no input while it runs.
+void ExportOwnerNumberGrid(OwnerNumberForm& form, const QList<QWidget*>& inputControls);

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QWidget>
+
+class FlexGrid;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class QTreeWidget;
+
+// The owner-number workbench: pick an office, tick buildings, generate, save, view, clear
+// and export owner numbers. Controls keep their designer names as objectName.
+class OwnerNumberForm : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit OwnerNumberForm(QWidget* parent = nullptr);
+
+    // The ticked buildings' ids as the last generate or view collected them ("3,7,12").
+    const QString& selectedBuildings() const { return m_selectedBuildings; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildControls();
+    void Form_Load();
+    void Form_Resize();
+    void FillOffices();
+    void Combo1_Click();
+    void Check1_Click();
+    void Command2_Click();
+    void Command5_Click();
+    void Command3_Click();
+    void Command6_Click();
+    void Command4_Click();
+    void MSFlexGrid1_Click();
+
+    void collectSelectedBuildings();
+    void showPleaseWait(const QString& text);
+    void hidePleaseWait();
+    void runFill(bool generate);
+    QList<QWidget*> inputControls() const;
+    void updateClock();
+
+public:
+    // Controls, named as designed.
+    QWidget* Picture1 = nullptr;
+    QWidget* Picture2 = nullptr;
+    QWidget* Picture3 = nullptr;
+    QWidget* Picture4 = nullptr;
+    QWidget* Picture5 = nullptr;
+    QWidget* Picture6 = nullptr;
+    QLabel* Label1[5] = {};
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QComboBox* Combo2 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QTreeWidget* TreeView1 = nullptr;
+    FlexGrid* MSFlexGrid1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QPushButton* Command6 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* Panels[9] = {};
+
+private:
+    QString m_selectedBuildings;
+    bool m_activationHooked = false;
+};

@@ -1,0 +1,639 @@
+// The Excel export: the workbook read back with a real reader (openpyxl), the file-name rules,
+// the overwrite question, cancel and write failures, driven through the workbench's button.
+#include "app/Module1.h"
+#include "engine/GridBuilders.h"
+#include "platform/FileDialog.h"
+#include "platform/FlexGrid.h"
+#include "platform/RuntimeError.h"
+#include "platform/XlsxWorkbook.h"
+#include "support/TestSupport.h"
+#include "workbench/ExcelExport.h"
+#include "workbench/OwnerNumberForm.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const QString kSystem = QStringLiteral("系统提示");
+const QString kSuccess = QStringLiteral("业主编号表导出成功!");
+const QString kOffice = QStringLiteral("14 澄岭花园管理处");
+
+// A workbook as openpyxl reads it.
+struct Sheet
+{
+    QJsonObject json;
+    QHash<QPair<int, int>, QJsonObject> cells;
+
+    QJsonObject cell(int row, int col) const { return cells.value({row, col}); }
+    QJsonValue value(int row, int col) const { return cell(row, col).value(QStringLiteral("value")); }
+    QString type(int row, int col) const { return cell(row, col).value(QStringLiteral("type")).toString(); }
+    QStringList merged() const
+    {
+        QStringList list;
+        for (const QJsonValue& v : json.value(QStringLiteral("merged")).toArray())
+            list << v.toString();
+        return list;
+    }
+    QStringList borders(int row, int col) const
+    {
+        QStringList list;
+        for (const QJsonValue& v : cell(row, col).value(QStringLiteral("border")).toArray())
+            list << v.toString(QStringLiteral("none"));
+        return list;
+    }
+};
+
+Sheet readWorkbook(const QString& path)
+{
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(CHENGLING_SOURCE_DIR "/tests/fixtures/read_xlsx.py"), path});
+    Sheet sheet;
+    if (!python.waitForFinished(60000) || python.exitCode() != 0) {
+        qWarning() << "reader failed:" << python.readAllStandardError();
+        return sheet;
+    }
+    sheet.json = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    for (const QJsonValue& v : sheet.json.value(QStringLiteral("cells")).toArray()) {
+        const QJsonObject c = v.toObject();
+        sheet.cells.insert({c.value(QStringLiteral("row")).toInt(), c.value(QStringLiteral("col")).toInt()}, c);
+    }
+    return sheet;
+}
+
+// The width a file stores for a width in character units: whole pixels of a 7-pixel digit plus padding.
+double storedWidth(double width)
+{
+    return std::floor((std::floor(width * 7 + 0.5) + 5) / 7 * 256) / 256;
+}
+
+QStringList entries(const QString& dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(content);
+}
+
+QByteArray fileContent(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Answers the save dialog with a fixed path and remembers what it was offered.
+struct DialogAnswer
+{
+    explicit DialogAnswer(const QString& answer)
+    {
+        FileDialogSeam::setScript([this, answer](const QString& suggested, const QString& filter) {
+            ++calls;
+            this->suggested = suggested;
+            this->filter = filter;
+            return answer;
+        });
+    }
+    ~DialogAnswer() { FileDialogSeam::clearScript(); }
+    int calls = 0;
+    QString suggested;
+    QString filter;
+};
+
+QList<QWidget*> buttonBar(const OwnerNumberForm& form)
+{
+    return {form.Command1, form.Command2, form.Command3,  form.Command4,
+            form.Command5, form.Command6, form.Label1[4], form.Combo2};
+}
+
+bool barShownAgain(const OwnerNumberForm& form)
+{
+    for (QWidget* w : buttonBar(form))
+        if (w->isHidden())
+            return false;
+    return form.ProgressBar1->isHidden();
+}
+
+// The grid texts of a few rooms, with the cases the sheet must keep apart: leading zeros in the
+// text columns, a name of digits only, empty cells, a building without a number.
+const QList<QStringList> kRows = {
+    {"1", "张三", "澄岭花园3幢1单元0101室", "14", "A", "003", "1", "0101", "A", "14A00310101A", "31", "501", "9001"},
+    {"2", "12345", "澄岭花园会所0102室", "14", "A", "无幢号", "0", "0102", "B", "", "32", "502", "9002"},
+    {"3", "", "澄岭花园12栋2单元1201室", "14", "A", "012", "2", "1201", "A", "14A01221201A", "33", "503", "9003"},
+};
+
+void fillGrid(FlexGrid& grid)
+{
+    grid.setRows(1);
+    for (const QStringList& row : kRows)
+        grid.addItem(row.join(u'\t'));
+    // Widths as the fill leaves them: each visible column at least as wide as its texts.
+    const int widths[10] = {450, 1650, 3600, 1000, 1000, 800, 900, 850, 1000, 2100};
+    for (int c = 0; c < 10; ++c)
+        grid.setColWidth(c, widths[c]);
+}
+
+} // namespace
+
+class ExcelExportTest : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<FixtureDatabase> m_db;
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    QString dirPath(const QString& name = {}) const { return name.isEmpty() ? m_dir->path() : m_dir->filePath(name); }
+
+    // A workbench on an empty database with one office chosen and the grid filled by hand.
+    std::unique_ptr<OwnerNumberForm> filledForm()
+    {
+        auto form = std::make_unique<OwnerNumberForm>();
+        form->Combo1->addItem(kOffice);
+        form->Combo1->setCurrentIndex(0);
+        fillGrid(*form->MSFlexGrid1);
+        return form;
+    }
+
+private slots:
+    void init()
+    {
+        m_db = std::make_unique<FixtureDatabase>(FixtureDatabase::Empty);
+        openGlobalConnection(*m_db);
+        SetIdentityFields({"U1", "演示操作员", "", "物业部", "ADMIN", "管理员", "", "", "", ""});
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+    void cleanup()
+    {
+        gConn().close();
+        m_db.reset();
+        m_dir.reset();
+    }
+
+    void fileName_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("no extension") << "/home/u/报表"
+                                      << "/home/u/报表.xlsx";
+        QTest::newRow("xls") << "/home/u/报表.xls"
+                             << "/home/u/报表.xlsx";
+        QTest::newRow("xlsx kept") << "/home/u/报表.xlsx"
+                                   << "/home/u/报表.xlsx";
+        QTest::newRow("dot in folder") << "/home/u/账.2024/报表"
+                                       << "/home/u/账.2024/报表.xlsx";
+        QTest::newRow("dot in folder and name") << "/home/u/a.b/报表.v2.xls"
+                                                << "/home/u/a.b/报表.v2.xlsx";
+        QTest::newRow("trailing dot") << "/home/u/报表."
+                                      << "/home/u/报表.xlsx";
+        QTest::newRow("hidden file") << "/home/u/.报表"
+                                     << "/home/u/.报表.xlsx";
+        QTest::newRow("other extension") << "/home/u/报表.txt"
+                                         << "/home/u/报表.xlsx";
+    }
+    void fileName()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, written);
+        QCOMPARE(excelExportFileName(chosen), written);
+    }
+
+    void officeName()
+    {
+        QCOMPARE(officeNameOf(kOffice), QStringLiteral("澄岭花园管理处"));
+        QCOMPARE(officeNameOf(QStringLiteral("24 澄岭 华庭")), QStringLiteral("澄岭 华庭"));
+        QCOMPARE(officeNameOf(QStringLiteral("澄岭")), QStringLiteral("澄岭"));
+    }
+
+    void spreadsheetNumbers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("isNumber");
+        QTest::addColumn<double>("value");
+        QTest::newRow("integer") << "12" << true << 12.0;
+        QTest::newRow("leading zeros") << "007" << true << 7.0;
+        QTest::newRow("blanks around") << " 12 " << true << 12.0;
+        QTest::newRow("signed decimal") << "-3.25" << true << -3.25;
+        QTest::newRow("point first") << ".5" << true << 0.5;
+        QTest::newRow("point last") << "5." << true << 5.0;
+        QTest::newRow("exponent") << "1.5E+3" << true << 1500.0;
+        QTest::newRow("15 digits") << "123456789012345" << true << 123456789012345.0;
+        QTest::newRow("zeros do not count") << "0000000000000000001" << true << 1.0;
+        QTest::newRow("16 digits lose precision") << "1234567890123456" << false << 0.0;
+        QTest::newRow("empty") << "" << false << 0.0;
+        QTest::newRow("blank") << " " << false << 0.0;
+        QTest::newRow("sign only") << "-" << false << 0.0;
+        QTest::newRow("letters") << "14A00310101A" << false << 0.0;
+        QTest::newRow("two points") << "1.2.3" << false << 0.0;
+        QTest::newRow("bare exponent") << "1e" << false << 0.0;
+        QTest::newRow("overflow") << "1e999" << false << 0.0;
+        QTest::newRow("full-width digits") << "１２" << false << 0.0;
+        QTest::newRow("inner blank") << "1 2" << false << 0.0;
+        QTest::newRow("chinese") << "无幢号" << false << 0.0;
+    }
+    void spreadsheetNumbers()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, isNumber);
+        QFETCH(double, value);
+        const std::optional<double> number = spreadsheetNumber(text);
+        QCOMPARE(number.has_value(), isNumber);
+        if (isNumber)
+            QCOMPARE(*number, value);
+    }
+
+    // The sheet as laid out: title, office and date line, coloured header, data from row 5,
+    // fonts, borders, widths, and the types of the cells.
+    void workbookLayout()
+    {
+        auto form = filledForm();
+        FlexGrid& grid = *form->MSFlexGrid1;
+        MessageRecorder boxes;
+        DialogAnswer dialog(dirPath(QStringLiteral("报表")));
+        const QDate before = QDate::currentDate();
+        form->Command4->click();
+        const QDate after = QDate::currentDate();
+
+        QCOMPARE(dialog.calls, 1);
+        QCOMPARE(dialog.suggested, QStringLiteral("澄岭花园管理处_业主编号"));
+        QCOMPARE(dialog.filter, QStringLiteral("电子表 (*.xls *.xlsx)"));
+        QCOMPARE(boxes.boxes().size(), 1);
+        QCOMPARE(boxes.boxes()[0].text, kSuccess);
+        QCOMPARE(boxes.boxes()[0].icon, MsgIcon::Information);
+        QCOMPARE(boxes.boxes()[0].title, kSystem);
+        QCOMPARE(entries(dirPath()), QStringList{QStringLiteral("报表.xlsx")});
+
+        const Sheet sheet = readWorkbook(dirPath(QStringLiteral("报表.xlsx")));
+        QCOMPARE(sheet.json.value(QStringLiteral("sheets")).toArray(), QJsonArray{QStringLiteral("业主编号")});
+        QCOMPARE(sheet.merged(), (QStringList{"A1:J1", "A3:D3", "G3:J3"}));
+        const int n = 10, R = grid.rows();
+        QCOMPARE(sheet.json.value(QStringLiteral("maxCol")).toInt(), n); // the id columns stay out
+        QCOMPARE(sheet.json.value(QStringLiteral("maxRow")).toInt(), R + 4);
+
+        // Title: bold, in the default size, centred over the exported columns.
+        QCOMPARE(sheet.value(1, 1).toString(), QStringLiteral("业主编号"));
+        QCOMPARE(sheet.cell(1, 1).value(QStringLiteral("font")).toString(), QStringLiteral("微软雅黑"));
+        QVERIFY(sheet.cell(1, 1).value(QStringLiteral("bold")).toBool());
+        QCOMPARE(sheet.cell(1, 1).value(QStringLiteral("size")).toDouble(), 11.0);
+        QCOMPARE(sheet.cell(1, 1).value(QStringLiteral("align")).toString(), QStringLiteral("center"));
+
+        // Office on the left with its leading blank, the date on the right with its trailing one.
+        QCOMPARE(sheet.value(3, 1).toString(), QStringLiteral(" 管理处：") + kOffice);
+        const QString date = sheet.value(3, 7).toString();
+        QVERIFY2(date == QStringLiteral("导出日期：%1 ").arg(before.toString(Qt::ISODate)) ||
+                     date == QStringLiteral("导出日期：%1 ").arg(after.toString(Qt::ISODate)),
+                 qPrintable(date));
+        QCOMPARE(sheet.cell(3, 7).value(QStringLiteral("align")).toString(), QStringLiteral("right"));
+        QVERIFY(sheet.cell(3, 1).value(QStringLiteral("align")).isNull());
+
+        // Size 9 from row 2 to row R + 4; borders and the header colour only where laid on.
+        for (int row = 2; row <= R + 4; ++row)
+            for (int col = 1; col <= n; ++col) {
+                if (row == 3 && col != 1 && col != 5 && col != 6 && col != 7)
+                    continue; // inside a merge: the reader reports its first cell only
+                const QJsonObject c = sheet.cell(row, col);
+                const QString where = QStringLiteral("%1,%2").arg(row).arg(col);
+                QVERIFY2(c.value(QStringLiteral("font")).toString() == QStringLiteral("微软雅黑"), qPrintable(where));
+                QVERIFY2(c.value(QStringLiteral("size")).toDouble() == 9.0, qPrintable(where));
+                QVERIFY2(!c.value(QStringLiteral("bold")).toBool(), qPrintable(where));
+                const bool bordered = row >= 4 && row <= R + 3;
+                QVERIFY2(sheet.borders(row, col) == (bordered ? QStringList(4, QStringLiteral("thin"))
+                                                              : QStringList(4, QStringLiteral("none"))),
+                         qPrintable(where));
+                const QJsonValue fill = c.value(QStringLiteral("fill"));
+                QVERIFY2(row == 4 ? fill.toString() == QStringLiteral("FFC0C0FF") : fill.isNull(), qPrintable(where));
+            }
+
+        // Header texts as the grid has them, centred; column widths from the grid's twips.
+        for (int c = 0; c < n; ++c) {
+            QCOMPARE(sheet.value(4, c + 1).toString(), grid.textMatrix(0, c));
+            QCOMPARE(sheet.cell(4, c + 1).value(QStringLiteral("align")).toString(), QStringLiteral("center"));
+            QCOMPARE(sheet.json.value(QStringLiteral("widths")).toObject().value(QString::number(c + 1)).toDouble(),
+                     storedWidth(grid.colWidth(c) / 110.0));
+        }
+
+        // Data from row 5: the text columns keep their zeros, numbers become numbers.
+        QCOMPARE(sheet.value(5, 1).toDouble(), 1.0);
+        QCOMPARE(sheet.type(5, 1), QStringLiteral("n"));
+        QCOMPARE(sheet.value(7, 1).toDouble(), 3.0);
+        QCOMPARE(sheet.value(5, 2).toString(), QStringLiteral("张三"));
+        QCOMPARE(sheet.type(6, 2), QStringLiteral("n"));
+        QCOMPARE(sheet.value(6, 2).toDouble(), 12345.0);
+        QVERIFY(sheet.value(7, 2).isNull());
+        QCOMPARE(sheet.value(5, 3).toString(), QStringLiteral("澄岭花园3幢1单元0101室"));
+        for (int r = 0; r < kRows.size(); ++r)
+            for (int c : {3, 5, 6, 7}) {
+                QCOMPARE(sheet.type(r + 5, c + 1), QStringLiteral("s"));
+                QCOMPARE(sheet.value(r + 5, c + 1).toString(), kRows[r][c]);
+            }
+        QCOMPARE(sheet.value(5, 6).toString(), QStringLiteral("003"));
+        QCOMPARE(sheet.value(5, 8).toString(), QStringLiteral("0101"));
+        QCOMPARE(sheet.value(6, 7).toString(), QStringLiteral("0"));
+        QCOMPARE(sheet.value(5, 5).toString(), QStringLiteral("A"));
+        QCOMPARE(sheet.value(6, 9).toString(), QStringLiteral("B"));
+        QCOMPARE(sheet.value(5, 10).toString(), QStringLiteral("14A00310101A"));
+        QVERIFY(sheet.value(6, 10).isNull());
+        QVERIFY(sheet.value(R + 4, 1).isNull());
+
+        QVERIFY(barShownAgain(*form));
+        QVERIFY(grid.redraw());
+        QCOMPARE(grid.rows(), 4);
+    }
+
+    // While it writes, the progress bar stands where the buttons were; afterwards they are back.
+    void progressTakesThePlaceOfTheButtons()
+    {
+        auto form = filledForm();
+        form->Command3->setEnabled(false);
+        DialogAnswer dialog(dirPath(QStringLiteral("报表.xlsx")));
+        // What the form looks like while the success box is up.
+        bool seen = false;
+        QStringList hiddenThen;
+        bool progressShownThen = false;
+        int minimum = -1, maximum = -1, value = -1;
+        MsgBoxSeam::setScript([&](const MsgRecord& box) {
+            if (box.text == kSuccess) {
+                seen = true;
+                for (QWidget* w : buttonBar(*form))
+                    if (w->isHidden())
+                        hiddenThen << w->objectName();
+                progressShownThen = !form->ProgressBar1->isHidden();
+                minimum = form->ProgressBar1->minimum();
+                maximum = form->ProgressBar1->maximum();
+                value = form->ProgressBar1->value();
+            }
+            return MsgAnswer::OK;
+        });
+        form->Command4->click();
+        MsgBoxSeam::clearScript();
+        QVERIFY(seen);
+        QCOMPARE(hiddenThen, (QStringList{"Command1", "Command2", "Command3", "Command4", "Command5", "Command6",
+                                          "Label1(4)", "Combo2"}));
+        QVERIFY(progressShownThen);
+        QCOMPARE(minimum, 0);
+        QCOMPARE(maximum, 4);
+        QCOMPARE(value, 3);
+        QVERIFY(barShownAgain(*form));
+        QVERIFY(form->Command4->isEnabled());
+        QVERIFY(!form->Command3->isEnabled());
+        QVERIFY(form->Combo1->isEnabled());
+    }
+
+    void exportFromDemoDatabase()
+    {
+        gConn().close();
+        m_db = std::make_unique<FixtureDatabase>(FixtureDatabase::Demo);
+        openGlobalConnection(*m_db);
+        OwnerNumberForm form;
+        form.Combo1->setCurrentIndex(0);
+        emit form.Combo1->activated(0);
+        form.Check1->setChecked(true);
+        emit form.Check1->clicked(true);
+        MessageRecorder boxes;
+        form.Command2->click();
+        FlexGrid& grid = *form.MSFlexGrid1;
+        QVERIFY(grid.rows() > 20);
+        DialogAnswer dialog(dirPath(QStringLiteral("demo.xls")));
+        form.Command4->click();
+        QCOMPARE(boxes.texts(), QStringList{kSuccess});
+
+        const Sheet sheet = readWorkbook(dirPath(QStringLiteral("demo.xlsx")));
+        QCOMPARE(sheet.json.value(QStringLiteral("maxRow")).toInt(), grid.rows() + 4);
+        QCOMPARE(sheet.value(3, 1).toString(), QStringLiteral(" 管理处：") + form.Combo1->currentText());
+        for (int r = 1; r < grid.rows(); ++r) {
+            QCOMPARE(sheet.value(r + 4, 1).toDouble(), double(r));
+            for (int c = 1; c < 10; ++c) {
+                const QString text = grid.textMatrix(r, c);
+                const QJsonValue v = sheet.value(r + 4, c + 1);
+                if (text.isEmpty())
+                    QVERIFY(v.isNull());
+                else if (sheet.type(r + 4, c + 1) == QStringLiteral("n"))
+                    QCOMPARE(v.toDouble(), text.toDouble());
+                else
+                    QCOMPARE(v.toString(), text);
+            }
+            for (int c : {3, 5, 6, 7})
+                QCOMPARE(sheet.type(r + 4, c + 1), QStringLiteral("s"));
+        }
+    }
+
+    // The name written, and the question when it differs from the confirmed name and exists.
+    void fileNameRules_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("existing");
+        QTest::addColumn<bool>("answerYes");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("folder with a dot, no extension") << "账.2024/报表"
+                                                         << "" << true << "账.2024/报表.xlsx" << false;
+        QTest::newRow("xls chosen") << "账.2024/报表.xls"
+                                    << "" << true << "账.2024/报表.xlsx" << false;
+        QTest::newRow("xlsx chosen over an existing file") << "报表.xlsx"
+                                                           << "报表.xlsx" << true << "报表.xlsx" << false;
+        QTest::newRow("xls chosen, xlsx exists, yes") << "报表.xls"
+                                                      << "报表.xlsx" << true << "报表.xlsx" << true;
+        QTest::newRow("xls chosen, xlsx exists, no") << "报表.xls"
+                                                     << "报表.xlsx" << false << "" << true;
+        QTest::newRow("bare name, xlsx exists, no") << "报表"
+                                                    << "报表.xlsx" << false << "" << true;
+        QTest::newRow("xls exists, untouched") << "报表.xls"
+                                               << "报表.xls" << true << "报表.xlsx" << false;
+    }
+    void fileNameRules()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, existing);
+        QFETCH(bool, answerYes);
+        QFETCH(QString, written);
+        QFETCH(bool, asked);
+        QVERIFY(QDir(dirPath()).mkpath(QStringLiteral("账.2024")));
+        const QByteArray old = "not a workbook";
+        if (!existing.isEmpty())
+            writeFile(dirPath(existing), old);
+
+        auto form = filledForm();
+        MessageRecorder boxes;
+        boxes.answerNext(answerYes ? MsgAnswer::Yes : MsgAnswer::No);
+        DialogAnswer dialog(dirPath(chosen));
+        form->Command4->click();
+
+        QStringList expected;
+        if (asked) {
+            const MsgRecord& q = boxes.boxes().value(0);
+            QCOMPARE(q.text, QStringLiteral("文件") + dirPath(QStringLiteral("报表.xlsx")) +
+                                 QStringLiteral("已存在，是否覆盖？"));
+            QCOMPARE(q.buttons, MsgButtons::YesNo);
+            QCOMPARE(q.icon, MsgIcon::Question);
+            QCOMPARE(q.title, kSystem);
+        }
+        if (written.isEmpty()) {
+            QCOMPARE(boxes.boxes().size(), 1);
+            QCOMPARE(fileContent(dirPath(existing)), old);
+        } else {
+            QCOMPARE(boxes.boxes().last().text, kSuccess);
+            QCOMPARE(boxes.boxes().size(), asked ? 2 : 1);
+            QCOMPARE(readWorkbook(dirPath(written)).value(1, 1).toString(), QStringLiteral("业主编号"));
+        }
+        if (existing == QStringLiteral("报表.xls"))
+            QCOMPARE(fileContent(dirPath(existing)), old);
+        // Nothing else is left in the folders: no temporary file, no file under the chosen name.
+        QStringList files = entries(dirPath()) + entries(dirPath(QStringLiteral("账.2024")));
+        files.removeAll(QStringLiteral("账.2024"));
+        QStringList want;
+        for (const QString& f : {existing, written})
+            if (!f.isEmpty() && !want.contains(QFileInfo(f).fileName()))
+                want << QFileInfo(f).fileName();
+        std::sort(files.begin(), files.end());
+        std::sort(want.begin(), want.end());
+        QCOMPARE(files, want);
+        QVERIFY(barShownAgain(*form));
+    }
+
+    void cancelWritesNothing()
+    {
+        auto form = filledForm();
+        MessageRecorder boxes;
+        DialogAnswer dialog{QString()};
+        form->Command4->click();
+        QCOMPARE(dialog.calls, 1);
+        QVERIFY(boxes.boxes().isEmpty());
+        QVERIFY(entries(dirPath()).isEmpty());
+        QVERIFY(barShownAgain(*form));
+        QVERIFY(form->Command4->isEnabled());
+    }
+
+    void headerOnlyGridTouchesNothing()
+    {
+        OwnerNumberForm form;
+        MessageRecorder boxes;
+        DialogAnswer dialog(dirPath(QStringLiteral("报表")));
+        form.Command4->click();
+        QCOMPARE(dialog.calls, 0);
+        QVERIFY(boxes.boxes().isEmpty());
+        QVERIFY(entries(dirPath()).isEmpty());
+        QVERIFY(barShownAgain(form));
+    }
+
+    // A folder that cannot take the file: the run-time error box with the reason, nothing written,
+    // no success message, the buttons back and the grid as it was.
+    void writeFailure_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("folder missing") << "无此目录/报表" << 76 << "路径未找到";
+        QTest::newRow("parent is a file") << "文件.txt/报表" << 76 << "路径未找到";
+        QTest::newRow("a folder has the name") << "报表.xlsx" << 75 << "已有同名的文件夹";
+    }
+    void writeFailure()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(int, number);
+        QFETCH(QString, reason);
+        writeFile(dirPath(QStringLiteral("文件.txt")), "x");
+        QVERIFY(QDir(dirPath()).mkpath(QStringLiteral("报表.xlsx")));
+        const QStringList before = entries(dirPath());
+
+        auto form = filledForm();
+        MessageRecorder boxes;
+        DialogAnswer dialog(dirPath(chosen));
+        form->Command4->click();
+
+        QCOMPARE(boxes.boxes().size(), 1);
+        const MsgRecord& box = boxes.boxes()[0];
+        QCOMPARE(box.icon, MsgIcon::Critical);
+        QCOMPARE(box.buttons, MsgButtons::OK);
+        QCOMPARE(box.title, applicationTitle());
+        QCOMPARE(box.text,
+                 runtimeErrorText(
+                     number, QStringLiteral("无法保存文件“%1”：%2").arg(dirPath(excelExportFileName(chosen)), reason)));
+        QCOMPARE(entries(dirPath()), before);
+        QVERIFY(entries(dirPath(QStringLiteral("报表.xlsx"))).isEmpty());
+        QVERIFY(barShownAgain(*form));
+        QVERIFY(form->MSFlexGrid1->redraw());
+        QCOMPARE(form->MSFlexGrid1->rows(), 4);
+        QVERIFY(form->Command4->isEnabled());
+    }
+
+    // The workbook class on its own: misuse is reported, and an unfinished workbook leaves nothing.
+    void workbookMisuseLeavesNothing()
+    {
+        const QString path = dirPath(QStringLiteral("a.xlsx"));
+        try {
+            XlsxWorkbook book(path);
+            book.addSheet(QStringLiteral("业主/编号"));
+            QFAIL("a sheet name with / was accepted");
+        } catch (const RuntimeError& e) {
+            QCOMPARE(e.number(), 5L);
+            QVERIFY(e.description().contains(QStringLiteral("不允许的字符")));
+        }
+        try {
+            XlsxWorkbook book(path);
+            book.addSheet(QStringLiteral("s"));
+            const XlsxWorkbook::Format plain = book.format(CellStyle());
+            book.writeString(2, 1, QStringLiteral("b"), plain);
+            book.writeString(1, 1, QStringLiteral("a"), plain); // rows stream in order
+            QFAIL("a row above a finished one was accepted");
+        } catch (const RuntimeError& e) {
+            QCOMPARE(e.number(), 5L);
+            QVERIFY(e.description().contains(QStringLiteral("超出工作表范围")));
+        }
+        try {
+            XlsxWorkbook book(path);
+            book.addSheet(QStringLiteral("s"));
+            book.mergeRange(1, 1, 1, 1, QStringLiteral("x"), book.format(CellStyle()));
+            QFAIL("a merge of one cell was accepted");
+        } catch (const RuntimeError& e) {
+            QCOMPARE(e.number(), 5L);
+        }
+        {
+            XlsxWorkbook book(path);
+            book.addSheet(QStringLiteral("s"));
+            for (int r = 1; r <= 1000; ++r)
+                book.writeNumber(r, 1, r, book.format(CellStyle()));
+        } // dropped without close
+        QVERIFY(entries(dirPath()).isEmpty());
+    }
+
+    void workbookFormatsAreSharedAndReplaceOnClose()
+    {
+        const QString path = dirPath(QStringLiteral("a.xlsx"));
+        writeFile(path, "old");
+        XlsxWorkbook book(path);
+        book.addSheet(QStringLiteral("s"));
+        CellStyle bold;
+        bold.bold = true;
+        CellStyle filled = bold;
+        filled.fill = 0x123456;
+        book.writeString(1, 1, QStringLiteral("a"), book.format(bold));
+        book.writeString(1, 2, QStringLiteral("b"), book.format(filled));
+        book.writeString(1, 3, QStringLiteral("c"), book.format(bold));
+        QCOMPARE(fileContent(path), QByteArray("old")); // not replaced before close
+        book.close();
+        QCOMPARE(entries(dirPath()), QStringList{QStringLiteral("a.xlsx")});
+        const Sheet sheet = readWorkbook(path);
+        QVERIFY(sheet.cell(1, 3).value(QStringLiteral("bold")).toBool());
+        QVERIFY(sheet.cell(1, 3).value(QStringLiteral("fill")).isNull());
+        QCOMPARE(sheet.cell(1, 2).value(QStringLiteral("fill")).toString(), QStringLiteral("FF123456"));
+        QVERIFY(sheet.cell(1, 2).value(QStringLiteral("bold")).toBool());
+    }
+};
+
+QTEST_MAIN(ExcelExportTest)
+#include "test_excel_export.moc"

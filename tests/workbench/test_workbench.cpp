@@ -1,0 +1,416 @@
+// The workbench driven as a user drives it, on a demo database.
+#include "app/Module1.h"
+#include "platform/FlexGrid.h"
+#include "platform/TwipsGeometry.h"
+#include "support/TestSupport.h"
+#include "workbench/OwnerNumberForm.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStatusBar>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+const QString kSystem = QStringLiteral("系统提示");
+
+void chooseOffice(OwnerNumberForm& form, const QString& code)
+{
+    for (int i = 0; i < form.Combo1->count(); ++i)
+        if (form.Combo1->itemText(i).startsWith(code + u' ')) {
+            form.Combo1->setCurrentIndex(i);
+            emit form.Combo1->activated(i);
+            return;
+        }
+    QFAIL("office not offered");
+}
+
+void tickAll(OwnerNumberForm& form)
+{
+    form.Check1->setChecked(true);
+    emit form.Check1->clicked(true);
+}
+
+QStringList nodeKeys(const OwnerNumberForm& form)
+{
+    QStringList keys;
+    for (int i = 0; i < form.TreeView1->topLevelItemCount(); ++i)
+        keys << form.TreeView1->topLevelItem(i)->data(0, Qt::UserRole).toString();
+    return keys;
+}
+} // namespace
+
+class WorkbenchTest : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<FixtureDatabase> m_db;
+
+private slots:
+    void init()
+    {
+        m_db = std::make_unique<FixtureDatabase>(FixtureDatabase::Demo);
+        openGlobalConnection(*m_db);
+        gConn().execute(QStringLiteral("PRAGMA busy_timeout=0"));
+        SetIdentityFields({"U1", "演示操作员", "", "物业部", "ADMIN", "管理员", "", "", "", ""});
+    }
+    void cleanup()
+    {
+        gConn().close();
+        m_db.reset();
+    }
+
+    void loadShowsEmptyGridOfficesAndIdentity()
+    {
+        OwnerNumberForm form;
+        QCOMPARE(form.windowTitle(), QStringLiteral("业主编号管理"));
+        QCOMPARE(form.MSFlexGrid1->rows(), 1);
+        QCOMPARE(form.MSFlexGrid1->cols(), 13);
+        QCOMPARE(form.Combo2->currentText(), QStringLiteral("A"));
+        QCOMPARE(form.Combo2->count(), 11);
+        QCOMPARE(form.Combo2->itemText(10), QStringLiteral("K"));
+        QCOMPARE(form.Combo1->currentIndex(), -1);
+        QStringList offices;
+        for (int i = 0; i < form.Combo1->count(); ++i)
+            offices << form.Combo1->itemText(i);
+        QCOMPARE(offices, (QStringList{"14 澄岭花园管理处", "15 澄岭雅苑管理处", "16 澄岭商业中心管理处",
+                                       "18 澄岭新村管理处", "24 澄岭华庭管理处"}));
+        QCOMPARE(form.Panels[1]->text(), QStringLiteral("演示操作员"));
+        QCOMPARE(form.Panels[3]->text(), QStringLiteral("物业部"));
+        QCOMPARE(form.Panels[5]->text(), QStringLiteral("管理员"));
+        QVERIFY(!form.Command3->isEnabled());
+        QVERIFY(!form.Command6->isEnabled());
+        QVERIFY(form.ProgressBar1->isHidden());
+        QVERIFY(form.Label2->text().startsWith(QStringLiteral("业主编号编码规则：项目编号(2位)")));
+        for (const char* name : {"Picture1", "Picture2", "Picture3", "Picture4", "Picture5", "Picture6", "Label1(0)",
+                                 "Label1(4)", "Label2", "Label3", "Label4", "Combo1", "Combo2", "Check1", "TreeView1",
+                                 "MSFlexGrid1", "Command1", "Command6", "ProgressBar1", "StatusBar1"})
+            QVERIFY2(form.findChild<QWidget*>(QString::fromUtf8(name)), name);
+    }
+
+    void resizeFollowsTheDesignArithmetic()
+    {
+        OwnerNumberForm form;
+        form.resize(1400, 800);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const double w = 1400 * 15.0, h = 800 * 15.0;
+        QCOMPARE(Tw::width(form.Picture1), w);
+        QCOMPARE(Tw::top(form.Picture3), 660.0);
+        QCOMPARE(Tw::left(form.Picture3), 4440.0);
+        QCOMPARE(Tw::height(form.Picture3), h - 660 - 900 - 375);
+        QCOMPARE(Tw::width(form.Picture3), w - 4440);
+        QCOMPARE(Tw::top(form.Picture4), Tw::height(form.Picture3) + 660);
+        QCOMPARE(Tw::width(form.Picture4) - Tw::left(form.Command1) - Tw::width(form.Command1), Tw::left(form.Command2));
+        QCOMPARE(Tw::left(form.Label1[0]) + Tw::width(form.Label1[0]) / 2,
+                 Tw::left(form.Picture3) + Tw::width(form.Picture3) / 2);
+        QCOMPARE(Tw::top(form.Picture6), Tw::top(form.TreeView1) + Tw::height(form.TreeView1));
+        QCOMPARE(Tw::width(form.MSFlexGrid1), Tw::width(form.Picture3) - 45 - 60);
+
+        // Too small: the failing sizes keep their last values, everything else still applies.
+        const double gridHeight = Tw::height(form.MSFlexGrid1);
+        form.resize(300, 60);
+        QCOMPARE(Tw::height(form.MSFlexGrid1), gridHeight);
+        QCOMPARE(Tw::width(form.Picture1), 300 * 15.0);
+    }
+
+    void officeChoiceFillsTreeInNaturalOrder()
+    {
+        OwnerNumberForm form;
+        chooseOffice(form, QStringLiteral("14"));
+        QCOMPARE(form.Label3->text(), QStringLiteral("管理处：14 澄岭花园管理处"));
+        QVERIFY(!form.TreeView1->isHidden());
+        const QStringList keys = nodeKeys(form);
+        QCOMPARE(keys.size(), 13);
+        QStringList texts;
+        for (int i = 0; i < form.TreeView1->topLevelItemCount(); ++i)
+            texts << form.TreeView1->topLevelItem(i)->text(0);
+        // Shorter address parts first: 2 before 10, the longer estate name last of all.
+        QVERIFY(texts.indexOf(QStringLiteral("澄岭花园2幢1单元")) < texts.indexOf(QStringLiteral("澄岭花园10幢")));
+        QCOMPARE(texts.last(), QStringLiteral("澄岭花园会所"));
+        for (const QString& key : keys)
+            QVERIFY(key.startsWith(u'L'));
+
+        // Select all, then untick all, including a node ticked by hand.
+        tickAll(form);
+        for (int i = 0; i < form.TreeView1->topLevelItemCount(); ++i)
+            QCOMPARE(form.TreeView1->topLevelItem(i)->checkState(0), Qt::Checked);
+        form.Check1->setChecked(false);
+        emit form.Check1->clicked(false);
+        for (int i = 0; i < form.TreeView1->topLevelItemCount(); ++i)
+            QCOMPARE(form.TreeView1->topLevelItem(i)->checkState(0), Qt::Unchecked);
+
+        // Choosing the office again rebuilds the tree and drops the ticks; 全选 keeps its state.
+        form.TreeView1->topLevelItem(2)->setCheckState(0, Qt::Checked);
+        form.Check1->setChecked(true);
+        chooseOffice(form, QStringLiteral("14"));
+        QVERIFY(form.Check1->isChecked());
+        for (int i = 0; i < form.TreeView1->topLevelItemCount(); ++i)
+            QCOMPARE(form.TreeView1->topLevelItem(i)->checkState(0), Qt::Unchecked);
+    }
+
+    void officeWithoutBuildingsLeavesEmptyVisibleTree()
+    {
+        m_db->exec(QStringLiteral("Delete From 楼表 Where 管理处 = '16'"));
+        OwnerNumberForm form;
+        chooseOffice(form, QStringLiteral("16"));
+        QCOMPARE(form.TreeView1->topLevelItemCount(), 0);
+        QVERIFY(!form.TreeView1->isHidden());
+    }
+
+    void nothingTickedAsksForBuildings()
+    {
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        chooseOffice(form, QStringLiteral("14"));
+        form.Command2->click();
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("请选择楼幢！")});
+        QCOMPARE(boxes.boxes().first().title, kSystem);
+        QCOMPARE(boxes.boxes().first().icon, MsgIcon::Information);
+        QCOMPARE(form.selectedBuildings(), QString());
+        QCOMPARE(form.MSFlexGrid1->rows(), 1);
+    }
+
+    void selectedListFollowsTreeOrder()
+    {
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        chooseOffice(form, QStringLiteral("14"));
+        const QStringList keys = nodeKeys(form);
+        form.TreeView1->topLevelItem(3)->setCheckState(0, Qt::Checked);
+        form.TreeView1->topLevelItem(1)->setCheckState(0, Qt::Checked);
+        form.Command5->click();
+        QCOMPARE(form.selectedBuildings(), keys[1].mid(1) + u',' + keys[3].mid(1));
+        form.TreeView1->topLevelItem(3)->setCheckState(0, Qt::Unchecked);
+        form.Command5->click();
+        QCOMPARE(form.selectedBuildings(), keys[1].mid(1)); // one building, no comma
+    }
+
+    void generateSaveViewClearRoundTrip()
+    {
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        chooseOffice(form, QStringLiteral("14"));
+        tickAll(form);
+
+        // The please-wait panel is up, with the command's text, while the engine runs.
+        bool panelShown = false;
+        QString panelText;
+        QTimer::singleShot(0, &form, [&] {
+            panelShown = !form.Picture5->isHidden();
+            panelText = form.Label4->text();
+        });
+        form.Command2->click();
+        QVERIFY(panelShown);
+        QCOMPARE(panelText, QStringLiteral("正在生成业主编号，请稍等......"));
+        QVERIFY(form.Picture5->isHidden());
+        const int candidates = m_db->scalar(QStringLiteral(
+                                                "Select count(*) From 业主表 y Join 室表 s On s.S_ID = y.S_ID Join 楼表 l "
+                                                "On l.L_ID = s.L_ID Where l.管理处 = '14' And y.说明 = '新进户' "
+                                                "And y.业主编号 Is Null"))
+                                   .toInt();
+        QVERIFY(candidates > 100);
+        QCOMPARE(form.MSFlexGrid1->rows(), candidates + 1);
+        QVERIFY(form.Command3->isEnabled());
+        QVERIFY(!form.Command6->isEnabled());
+        QVERIFY(boxes.boxes().isEmpty());
+
+        int numbered = 0;
+        for (int r = 1; r < form.MSFlexGrid1->rows(); ++r)
+            numbered += form.MSFlexGrid1->textMatrix(r, 9).isEmpty() ? 0 : 1;
+        QVERIFY(numbered < candidates); // buildings without a number are listed without one
+
+        form.Command3->click();
+        QCOMPARE(boxes.texts(), (QStringList{"您确定要保存业主编号吗？", "业主编号保存完毕！"}));
+        QCOMPARE(boxes.boxes().at(0).icon, MsgIcon::Question);
+        QCOMPARE(boxes.boxes().at(0).buttons, MsgButtons::YesNo);
+        QVERIFY(!form.Command3->isEnabled());
+        QCOMPARE(m_db->scalar(QStringLiteral("Select count(*) From 业主表 y Join 室表 s On s.S_ID = y.S_ID Join 楼表 l "
+                                             "On l.L_ID = s.L_ID Where l.管理处 = '14' And y.业主编号 Is Not Null"))
+                     .toInt(),
+                 numbered);
+        // The grid's own number for its first numbered row is what the table holds.
+        for (int r = 1; r < form.MSFlexGrid1->rows(); ++r)
+            if (!form.MSFlexGrid1->textMatrix(r, 9).isEmpty()) {
+                QCOMPARE(m_db->scalar(QStringLiteral("Select 业主编号 From 业主表 Where ZH_ID = ") +
+                                      form.MSFlexGrid1->textMatrix(r, 12)),
+                         form.MSFlexGrid1->textMatrix(r, 9));
+                break;
+            }
+
+        // Generating again lists only the rooms still without a number.
+        boxes.clear();
+        form.Command2->click();
+        QCOMPARE(form.MSFlexGrid1->rows(), candidates - numbered + 1);
+
+        // View: saved numbers, clear enabled, save disabled.
+        boxes.clear();
+        form.Command5->click();
+        QCOMPARE(form.MSFlexGrid1->rows(), numbered + 1);
+        QVERIFY(!form.Command3->isEnabled());
+        QVERIFY(form.Command6->isEnabled());
+
+        // Clear: the question word for word, every row written and emptied.
+        form.Command6->click();
+        QCOMPARE(boxes.texts(),
+                 (QStringList{"重要说明：\r\n清除业主编号是为了重新对业主进行编号，\r\n非必要情况下不得清除业主编号！\r\n\r\n"
+                              "您确定要清除业主编号吗？",
+                              "业主编号清除完毕！"}));
+        QVERIFY(!form.Command6->isEnabled());
+        QCOMPARE(form.MSFlexGrid1->rows(), numbered + 1);
+        QCOMPARE(form.MSFlexGrid1->textMatrix(1, 9), QString());
+        QCOMPARE(m_db->scalar(QStringLiteral("Select count(*) From 业主表 y Join 室表 s On s.S_ID = y.S_ID Join 楼表 l "
+                                             "On l.L_ID = s.L_ID Where l.管理处 = '14' And y.业主编号 Is Not Null")),
+                 QStringLiteral("0"));
+    }
+
+    void answeringNoWritesNothing()
+    {
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        chooseOffice(form, QStringLiteral("14"));
+        tickAll(form);
+        form.Command2->click();
+        boxes.answerNext(MsgAnswer::No);
+        form.Command3->click();
+        QCOMPARE(boxes.texts(), QStringList{"您确定要保存业主编号吗？"});
+        QVERIFY(form.Command3->isEnabled());
+        QCOMPARE(m_db->scalar(QStringLiteral("Select count(*) From 业主表 y Join 室表 s On s.S_ID = y.S_ID Join 楼表 l "
+                                             "On l.L_ID = s.L_ID Where l.管理处 = '14' And y.业主编号 Is Not Null")),
+                 QStringLiteral("0"));
+    }
+
+    void allNumberedGivesTheTwoPartMessage()
+    {
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        chooseOffice(form, QStringLiteral("15"));
+        // Number every new owner of office 15 first.
+        m_db->exec(QStringLiteral("Update 业主表 Set 业主编号 = 'X' Where 说明 = '新进户'"));
+        tickAll(form);
+        form.Command5->click();
+        QVERIFY(form.Command6->isEnabled());
+        boxes.clear();
+        form.Command2->click();
+        QCOMPARE(boxes.texts(),
+                 QStringList{"所选楼栋的业主编号已经生产，不可重新编号！\r\n\r\n请去查看已经生成的业主编号！"});
+        QCOMPARE(form.MSFlexGrid1->rows(), 1);
+        QVERIFY(!form.Command6->isEnabled());
+        QVERIFY(!form.Command3->isEnabled());
+    }
+
+    void headerOnlyGridAsksNothing()
+    {
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        form.Command3->setEnabled(true);
+        form.Command6->setEnabled(true);
+        form.Command3->click();
+        form.Command6->click();
+        QVERIFY(boxes.boxes().isEmpty());
+    }
+
+    void engineFailureLeavesAUsableForm()
+    {
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        chooseOffice(form, QStringLiteral("14"));
+        tickAll(form);
+        form.Command2->click();
+        QVERIFY(form.Command3->isEnabled());
+        m_db->exec(QStringLiteral("Drop Table 业主表"));
+        boxes.clear();
+        form.Command5->click();
+        QCOMPARE(boxes.boxes().size(), 1);
+        QVERIFY(boxes.texts().first().startsWith(QStringLiteral("运行时错误 '")));
+        QCOMPARE(boxes.boxes().first().icon, MsgIcon::Critical);
+        QVERIFY(form.Picture5->isHidden());
+        QCOMPARE(form.MSFlexGrid1->rows(), 1);
+        QVERIFY(!form.Command3->isEnabled());
+        QVERIFY(!form.Command6->isEnabled());
+        QVERIFY(form.Command2->isEnabled());
+        QVERIFY(form.Combo1->isEnabled());
+        QVERIFY(form.MSFlexGrid1->redraw());
+    }
+
+    void failedUpdateStopsAndCountsWrittenRows()
+    {
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        chooseOffice(form, QStringLiteral("14"));
+        tickAll(form);
+        form.Command2->click();
+        // The fifth numbered row violates a rule of the database.
+        QStringList ids;
+        int failingRow = 0;
+        for (int r = 1; r < form.MSFlexGrid1->rows() && ids.size() < 5; ++r)
+            if (!form.MSFlexGrid1->textMatrix(r, 9).isEmpty()) {
+                ids << form.MSFlexGrid1->textMatrix(r, 12);
+                failingRow = r;
+            }
+        m_db->exec(QStringLiteral("Create Trigger refuse Before Update On 业主表 When NEW.ZH_ID = %1 "
+                                  "Begin Select Raise(Abort, '业主编号不允许修改'); End")
+                       .arg(ids.last()));
+        form.Command3->click();
+        QCOMPARE(boxes.boxes().size(), 2);
+        const QString text = boxes.texts().at(1);
+        QVERIFY2(text.startsWith(QStringLiteral("已写入 4 行，第 %1 行出错。\r\n运行时错误 '").arg(failingRow)),
+                 qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("业主编号不允许修改")));
+        QCOMPARE(m_db->scalar(QStringLiteral("Select count(*) From 业主表 Where 业主编号 Is Not Null And ZH_ID In (%1)")
+                                  .arg(ids.join(u','))),
+                 QStringLiteral("4"));
+        QVERIFY(form.Picture5->isHidden());
+        QVERIFY(form.Command3->isEnabled()); // the user can try again
+        QVERIFY(form.MSFlexGrid1->redraw());
+    }
+
+    void lockedDatabaseIsReportedNotFatal()
+    {
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        chooseOffice(form, QStringLiteral("14"));
+        tickAll(form);
+        form.Command2->click();
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("locker"));
+            other.setDatabaseName(m_db->path());
+            QVERIFY(other.open());
+            QSqlQuery q(other);
+            QVERIFY(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            form.Command3->click();
+            q.exec(QStringLiteral("ROLLBACK"));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("locker"));
+        QCOMPARE(boxes.boxes().size(), 2);
+        QVERIFY2(boxes.texts().at(1).startsWith(QStringLiteral("已写入 0 行，第 ")), qPrintable(boxes.texts().at(1)));
+        QVERIFY(boxes.texts().at(1).contains(QStringLiteral("locked")));
+        QVERIFY(form.Command3->isEnabled());
+    }
+
+    void clickMarksTheVisibleRow()
+    {
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        chooseOffice(form, QStringLiteral("14"));
+        tickAll(form);
+        form.Command2->click();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QModelIndex cell = form.MSFlexGrid1->model()->index(2, 5);
+        form.MSFlexGrid1->setCurrentIndex(cell);
+        emit form.MSFlexGrid1->clicked(cell);
+        QCOMPARE(form.MSFlexGrid1->col(), 0);
+        QCOMPARE(form.MSFlexGrid1->colSel(), 9);
+    }
+};
+
+QTEST_MAIN(WorkbenchTest)
+#include "test_workbench.moc"

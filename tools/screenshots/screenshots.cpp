@@ -1,0 +1,79 @@
+// Drives the real windows on a fresh demo database and saves what a user sees:
+//   chengling-screenshots <folder> [width height]
+#include "DemoData.h"
+#include "app/Module1.h"
+#include "main_window/MDIForm1.h"
+#include "platform/Fonts.h"
+#include "platform/MessageBox.h"
+#include "workbench/OwnerNumberForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+void save(QWidget* window, const QString& path)
+{
+    settle();
+    if (!window->grab().save(path))
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    else
+        std::printf("%s\n", qPrintable(path));
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    installFontSubstitutions();
+    QApplication::setFont(yaheiFont(9));
+    const QStringList args = app.arguments();
+    const QString folder = args.value(1, QStringLiteral("."));
+    const int width = args.value(2, QStringLiteral("1600")).toInt();
+    const int height = args.value(3, QStringLiteral("1000")).toInt();
+    const QString suffix = args.size() > 2 ? QStringLiteral("-%1x%2").arg(width).arg(height) : QString();
+    QDir().mkpath(folder);
+
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("demo.sqlite"));
+    DemoData::createDemoDatabase(db);
+    // Every question is answered yes; nothing waits for a person.
+    MsgBoxSeam::setScript([](const MsgRecord& r) { return r.buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::OK; });
+
+    registerMainWindowClientArea();
+    Main(QStringLiteral("demo{}演示操作员{}{}物业部{}ADMIN{}管理员{}{}{}{}【】Provider=SQLite;Data Source=") + db,
+         [] { showMDIForm1(); });
+    MainWindow* main = MDIForm1();
+    main->showNormal();
+    main->setGeometry(0, 0, width, height);
+    settle();
+    save(main, folder + QStringLiteral("/main-window%1.png").arg(suffix));
+
+    main->findChild<QAction*>(QStringLiteral("业主编号管理"))->trigger();
+    settle();
+    auto* form = main->findChild<OwnerNumberForm*>();
+    const int office = form->Combo1->findText(QStringLiteral("14 "), Qt::MatchStartsWith);
+    form->Combo1->setCurrentIndex(office);
+    emit form->Combo1->activated(office);
+    form->Check1->setChecked(true);
+    emit form->Check1->clicked(true);
+    form->Command2->click();
+    save(main, folder + QStringLiteral("/workbench-generate%1.png").arg(suffix));
+
+    form->Command3->click();
+    form->Command5->click();
+    save(main, folder + QStringLiteral("/workbench-view%1.png").arg(suffix));
+    return 0;
+}
