@@ -1,0 +1,405 @@
+#include "platform/XlsxWorkbook.h"
+
+#include "platform/RuntimeError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+#include <xlsxwriter.h>
+
+namespace {
+
+// Run-time error numbers of the file failures the user can do something about.
+constexpr long kErrInvalidCall = 5;
+constexpr long kErrOutOfMemory = 7;
+constexpr long kErrDiskFull = 61;
+constexpr long kErrPermission = 70;
+constexpr long kErrFileAccess = 75;
+constexpr long kErrPathNotFound = 76;
+
+QString nativePath(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+struct SystemFailure
+{
+    long number;
+    QString reason;
+};
+
+// A file failure told by the system's error code, in the user's words.
+SystemFailure systemFailure(int code)
+{
+    switch (code) {
+    case ENOENT:
+    case ENOTDIR:
+        return {kErrPathNotFound, QStringLiteral("路径未找到")};
+    case EACCES:
+    case EPERM:
+        return {kErrPermission, QStringLiteral("没有写入权限")};
+    case EROFS:
+        return {kErrPermission, QStringLiteral("磁盘只读")};
+    case ENOSPC:
+    case EDQUOT:
+        return {kErrDiskFull, QStringLiteral("磁盘已满")};
+    case EISDIR:
+        return {kErrFileAccess, QStringLiteral("已有同名的文件夹")};
+    case ENAMETOOLONG:
+        return {kErrFileAccess, QStringLiteral("文件名太长")};
+    case ENOMEM:
+        return {kErrOutOfMemory, QStringLiteral("内存不足")};
+    case 0:
+        return {kErrFileAccess, QStringLiteral("路径/文件访问错误")};
+    default:
+        return {kErrFileAccess, QStringLiteral("路径/文件访问错误（系统错误 %1）").arg(code)};
+    }
+}
+
+// A failure to create, write or rename the workbook's file.
+RuntimeError fileError(int code, const QString& path)
+{
+    const SystemFailure failure = systemFailure(code);
+    return RuntimeError(failure.number, QStringLiteral("无法保存文件“%1”：%2").arg(nativePath(path), failure.reason));
+}
+
+// libxlsxwriter's error codes in the user's words; file failures take the system's reason.
+RuntimeError libraryError(lxw_error error, int systemCode, const QString& path, const char* what)
+{
+    switch (error) {
+    case LXW_ERROR_MEMORY_MALLOC_FAILED:
+        return RuntimeError(kErrOutOfMemory, QStringLiteral("内存不足"));
+    case LXW_ERROR_CREATING_XLSX_FILE:
+    case LXW_ERROR_CREATING_TMPFILE:
+    case LXW_ERROR_READING_TMPFILE:
+    case LXW_ERROR_ZIP_FILE_OPERATION:
+    case LXW_ERROR_ZIP_FILE_ADD:
+    case LXW_ERROR_ZIP_CLOSE:
+    case LXW_ERROR_ZIP_INTERNAL_ERROR:
+    case LXW_ERROR_ZIP_PARAMETER_ERROR:
+        return fileError(systemCode, path);
+    case LXW_ERROR_ZIP_BAD_ZIP_FILE:
+        return RuntimeError(kErrFileAccess, QStringLiteral("无法保存文件“%1”：工作簿超过 4 GB").arg(nativePath(path)));
+    default:
+        break;
+    }
+    QString reason;
+    switch (error) {
+    case LXW_ERROR_SHEETNAME_LENGTH_EXCEEDED:
+        reason = QStringLiteral("工作表名称超过 31 个字符");
+        break;
+    case LXW_ERROR_INVALID_SHEETNAME_CHARACTER:
+        reason = QStringLiteral("工作表名称含有不允许的字符 [ ] : * ? / \\");
+        break;
+    case LXW_ERROR_SHEETNAME_START_END_APOSTROPHE:
+        reason = QStringLiteral("工作表名称不能以单引号开始或结束");
+        break;
+    case LXW_ERROR_SHEETNAME_ALREADY_USED:
+        reason = QStringLiteral("工作表名称已被使用");
+        break;
+    case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED:
+        reason = QStringLiteral("单元格文本超过 32767 个字符");
+        break;
+    case LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE:
+        reason = QStringLiteral("单元格位置超出工作表范围");
+        break;
+    default:
+        reason = QStringLiteral("表格库错误 %1").arg(static_cast<int>(error));
+        break;
+    }
+    return RuntimeError(kErrInvalidCall,
+                        QStringLiteral("无效的过程调用或参数（%1：%2）").arg(QString::fromLatin1(what), reason));
+}
+
+// Reserves a fresh name in the target's folder, created with the usual permissions so that the
+// renamed workbook gets them too.
+QString reserveTempFile(const QString& target)
+{
+    const QString dir = QFileInfo(target).absolutePath();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name =
+            dir + QStringLiteral("/.~xlsx%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+        const int fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return name;
+        }
+        if (errno != EEXIST)
+            throw fileError(errno, target);
+    }
+    throw fileError(EEXIST, target);
+}
+
+lxw_row_t rowIndex(int row)
+{
+    if (row < 1 || row > LXW_ROW_MAX)
+        throw libraryError(LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE, 0, {}, "row");
+    return static_cast<lxw_row_t>(row - 1);
+}
+
+lxw_col_t colIndex(int col)
+{
+    if (col < 1 || col > LXW_COL_MAX)
+        throw libraryError(LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE, 0, {}, "column");
+    return static_cast<lxw_col_t>(col - 1);
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+} // namespace
+
+size_t qHash(const CellStyle& style, size_t seed)
+{
+    return qHashMulti(seed, style.fontName, style.fontSize, style.bold, static_cast<int>(style.align), style.fill,
+                      style.thinBorder);
+}
+
+std::optional<double> spreadsheetNumber(const QString& text)
+{
+    int begin = 0;
+    int end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    int i = begin;
+    if (i < end && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    int mantissaDigits = 0;
+    int firstNonZero = -1;
+    int lastNonZero = -1;
+    bool point = false;
+    for (; i < end; ++i) {
+        if (isDigit(text[i])) {
+            if (text[i] != u'0') {
+                if (firstNonZero < 0)
+                    firstNonZero = mantissaDigits;
+                lastNonZero = mantissaDigits;
+            }
+            ++mantissaDigits;
+        } else if (text[i] == u'.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (mantissaDigits == 0)
+        return std::nullopt;
+    if (i < end && (text[i] == u'e' || text[i] == u'E')) {
+        ++i;
+        if (i < end && (text[i] == u'+' || text[i] == u'-'))
+            ++i;
+        const int exponentStart = i;
+        while (i < end && isDigit(text[i]))
+            ++i;
+        if (i == exponentStart)
+            return std::nullopt;
+    }
+    if (i != end)
+        return std::nullopt;
+    if (firstNonZero >= 0 && lastNonZero - firstNonZero + 1 > 15)
+        return std::nullopt;
+    bool ok = false;
+    const double value = QLocale::c().toDouble(QStringView(text).mid(begin, end - begin), &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+XlsxWorkbook::XlsxWorkbook(const QString& path) : m_path(path)
+{
+    m_tempPath = reserveTempFile(path);
+    // The rows streamed to disk go to the user's temporary folder, not into memory.
+    m_tmpDir = QFile::encodeName(QDir::tempPath());
+    lxw_workbook_options options = {};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = m_tmpDir.data();
+    options.use_zip64 = LXW_FALSE;
+    m_workbook = workbook_new_opt(QFile::encodeName(m_tempPath).constData(), &options);
+    if (!m_workbook) {
+        QFile::remove(m_tempPath);
+        throw RuntimeError(kErrOutOfMemory, QStringLiteral("内存不足"));
+    }
+}
+
+XlsxWorkbook::~XlsxWorkbook()
+{
+    discard();
+}
+
+void XlsxWorkbook::discard()
+{
+    if (m_workbook) {
+        // The library does not close a sheet's streamed rows when it frees an unfinished workbook.
+        for (lxw_worksheet* sheet : std::as_const(m_sheets)) {
+            if (sheet->optimize_tmpfile) {
+                fclose(sheet->optimize_tmpfile);
+                sheet->optimize_tmpfile = nullptr;
+            }
+        }
+        lxw_workbook_free(m_workbook);
+        m_workbook = nullptr;
+    }
+    m_sheet = nullptr;
+    m_sheets.clear();
+    m_formats.clear();
+    if (!m_tempPath.isEmpty()) {
+        QFile::remove(m_tempPath);
+        m_tempPath.clear();
+    }
+}
+
+void XlsxWorkbook::check(int error, const char* what) const
+{
+    if (error != LXW_NO_ERROR)
+        throw libraryError(static_cast<lxw_error>(error), 0, m_path, what);
+}
+
+void XlsxWorkbook::requireOpen() const
+{
+    if (!m_workbook)
+        throw RuntimeError(kErrInvalidCall, QStringLiteral("无效的过程调用或参数（工作簿已关闭）"));
+}
+
+void XlsxWorkbook::requireSheet() const
+{
+    requireOpen();
+    if (!m_sheet)
+        throw RuntimeError(kErrInvalidCall, QStringLiteral("无效的过程调用或参数（工作簿尚无工作表）"));
+}
+
+void XlsxWorkbook::addSheet(const QString& name)
+{
+    requireOpen();
+    const QByteArray utf8 = name.toUtf8();
+    check(workbook_validate_sheet_name(m_workbook, utf8.constData()), "sheet");
+    errno = 0;
+    m_sheet = workbook_add_worksheet(m_workbook, utf8.constData());
+    if (!m_sheet) {
+        // Besides memory, a sheet needs a temporary file for its streamed rows.
+        const int code = errno;
+        if (code == 0 || code == ENOMEM)
+            throw RuntimeError(kErrOutOfMemory, QStringLiteral("内存不足"));
+        const SystemFailure failure = systemFailure(code);
+        throw RuntimeError(failure.number, QStringLiteral("无法在临时文件夹“%1”中创建临时文件：%2")
+                                               .arg(nativePath(QFile::decodeName(m_tmpDir)), failure.reason));
+    }
+    m_sheets.append(m_sheet);
+}
+
+void XlsxWorkbook::setColumnWidth(int col, double width)
+{
+    requireSheet();
+    const lxw_col_t c = colIndex(col);
+    check(worksheet_set_column(m_sheet, c, c, width, nullptr), "column width");
+}
+
+XlsxWorkbook::Format XlsxWorkbook::format(const CellStyle& style)
+{
+    requireOpen();
+    if (lxw_format* known = m_formats.value(style))
+        return Format(known);
+    lxw_format* f = workbook_add_format(m_workbook);
+    if (!f)
+        throw RuntimeError(kErrOutOfMemory, QStringLiteral("内存不足"));
+    if (!style.fontName.isEmpty())
+        format_set_font_name(f, style.fontName.toUtf8().constData());
+    if (style.fontSize > 0)
+        format_set_font_size(f, style.fontSize);
+    if (style.bold)
+        format_set_bold(f);
+    switch (style.align) {
+    case CellStyle::Align::General:
+        break;
+    case CellStyle::Align::Left:
+        format_set_align(f, LXW_ALIGN_LEFT);
+        break;
+    case CellStyle::Align::Center:
+        format_set_align(f, LXW_ALIGN_CENTER);
+        break;
+    case CellStyle::Align::Right:
+        format_set_align(f, LXW_ALIGN_RIGHT);
+        break;
+    }
+    if (style.fill >= 0) {
+        format_set_pattern(f, LXW_PATTERN_SOLID);
+        format_set_bg_color(f, static_cast<lxw_color_t>(style.fill));
+    }
+    if (style.thinBorder)
+        format_set_border(f, LXW_BORDER_THIN);
+    m_formats.insert(style, f);
+    return Format(f);
+}
+
+void XlsxWorkbook::writeString(int row, int col, const QString& text, Format format)
+{
+    requireSheet();
+    check(worksheet_write_string(m_sheet, rowIndex(row), colIndex(col), text.toUtf8().constData(), format.m_format),
+          "cell");
+}
+
+void XlsxWorkbook::writeNumber(int row, int col, double value, Format format)
+{
+    requireSheet();
+    check(worksheet_write_number(m_sheet, rowIndex(row), colIndex(col), value, format.m_format), "cell");
+}
+
+void XlsxWorkbook::writeBlank(int row, int col, Format format)
+{
+    requireSheet();
+    check(worksheet_write_blank(m_sheet, rowIndex(row), colIndex(col), format.m_format), "cell");
+}
+
+void XlsxWorkbook::writeText(int row, int col, const QString& text, Format format)
+{
+    if (text.isEmpty())
+        writeBlank(row, col, format);
+    else if (const std::optional<double> number = spreadsheetNumber(text))
+        writeNumber(row, col, *number, format);
+    else
+        writeString(row, col, text, format);
+}
+
+void XlsxWorkbook::mergeRange(int firstRow, int firstCol, int lastRow, int lastCol, const QString& text, Format format)
+{
+    requireSheet();
+    if (firstRow > lastRow || firstCol > lastCol || (firstRow == lastRow && firstCol == lastCol))
+        throw RuntimeError(kErrInvalidCall, QStringLiteral("无效的过程调用或参数（合并区域至少要有两个单元格）"));
+    check(worksheet_merge_range(m_sheet, rowIndex(firstRow), colIndex(firstCol), rowIndex(lastRow), colIndex(lastCol),
+                                text.toUtf8().constData(), format.m_format),
+          "merge");
+}
+
+void XlsxWorkbook::close()
+{
+    requireOpen();
+    // The library frees the workbook whatever the outcome.
+    lxw_workbook* workbook = m_workbook;
+    m_workbook = nullptr;
+    m_sheet = nullptr;
+    m_sheets.clear();
+    m_formats.clear();
+    errno = 0;
+    const lxw_error error = workbook_close(workbook);
+    const int systemCode = errno;
+    if (error != LXW_NO_ERROR) {
+        discard();
+        throw libraryError(error, systemCode, m_path, "close");
+    }
+    if (::rename(QFile::encodeName(m_tempPath).constData(), QFile::encodeName(m_path).constData()) != 0) {
+        const int renameCode = errno;
+        discard();
+        throw fileError(renameCode, m_path);
+    }
+    m_tempPath.clear();
+}
