@@ -314,11 +314,7 @@ QList<QWidget*> OwnerNumberForm::inputControls() const
 
 void OwnerNumberForm::FillOffices()
 {
-    const QString sql = QStringLiteral("Select GYD_DH,GYD_Name  ") + QStringLiteral(" From 设置管理处") +
-                        QStringLiteral(" Where (商用物业=0 or 商用物业=2) ") +
-                        QStringLiteral(" And GYD_DH In ('14','15','16','18','24')") +
-                        QStringLiteral(" Order By len(gyd_dh),GYD_dh");
-    Recordset rs = gConn().openRecordset(sql);
+    Recordset rs = gConn().openRecordset(officeListSql());
     Combo1->clear();
     for (; !rs.eof(); rs.moveNext())
         Combo1->addItem(rs.field(QStringLiteral("GYD_DH")).toString() + u' ' +
@@ -340,16 +336,7 @@ void OwnerNumberForm::Combo1_Click()
             TreeView1->clear();
             TreeView1->hide();
             QApplication::setOverrideCursor(Qt::WaitCursor);
-            const QString c = gConn().concat();
-            QString sql = QStringLiteral("Select");
-            for (int k = 1; k <= 4; ++k) {
-                sql += QStringLiteral(" (Case When [地址%1] Is Not Null Then [地址%1] Else '' End) ").arg(k) + c;
-                sql += QStringLiteral(" (Case When [字%1] Is Not Null Then [字%1] Else '' End) ").arg(k);
-                sql += k < 4 ? c : QStringLiteral("as 地址,L_ID");
-            }
-            sql += QStringLiteral(" From 楼表 Where  管理处='") + sqlEscape(code) + u'\'' +
-                   QStringLiteral("Order By len(地址1),地址1,len(地址2),地址2,len(地址3),地址3,len(地址4),地址4");
-            Recordset rs = gConn().openRecordset(sql);
+            Recordset rs = gConn().openRecordset(buildingTreeSql(gConn().dialect(), code));
             const QIcon icon = buildingIcon();
             QList<QTreeWidgetItem*> nodes;
             for (; !rs.eof(); rs.moveNext()) {
