@@ -78,12 +78,18 @@ public:
 
     void fitRow(FlexGrid& grid, int row)
     {
+        if (m_previous.size() < grid.cols())
+            m_previous.resize(grid.cols());
         for (int c = 0; c <= grid.cols() - 4; ++c) {
             const int current = grid.colWidth(c);
             if (current == 0)
                 continue;
-            const int width =
-                static_cast<int>(pixelsToTwips(m_widths.width(grid.textMatrix(row, c)))) + kCellTextMargin;
+            // Many columns repeat the row above (office, area, unit): already fitted.
+            const QString text = grid.textMatrix(row, c);
+            if (row > 1 && text == m_previous[c])
+                continue;
+            m_previous[c] = text;
+            const int width = static_cast<int>(pixelsToTwips(m_widths.width(text))) + kCellTextMargin;
             if (width > current)
                 grid.setColWidth(c, width);
         }
@@ -91,6 +97,7 @@ public:
 
 private:
     TextWidthCache m_widths;
+    QList<QString> m_previous;
 };
 
 // Redraw is off for the whole fill and on again however it ends.
@@ -119,32 +126,43 @@ void fillGrid(Connection& conn, FlexGrid& grid, GridKind kind, const QString& of
 
     // The rows first: a server without multiple active result sets cannot count while the grid's
     // own query still has rows to deliver.
+    // Each name is looked up once; the loop reads by position.
+    const int fBuilding = rs->fieldIndex(QStringLiteral("L_ID"));
+    const int fRoomId = rs->fieldIndex(QStringLiteral("S_ID"));
+    const int fOwnerId = rs->fieldIndex(QStringLiteral("ZH_ID"));
+    const int fStored = kind == GridKind::Existing ? rs->fieldIndex(QStringLiteral("业主编号")) : -1;
+    const int fAddress = rs->fieldIndex(QStringLiteral("地址"));
+    const int fAddress2 = rs->fieldIndex(QStringLiteral("地址2"));
+    const int fAddress3 = rs->fieldIndex(QStringLiteral("地址3"));
+    const int fName = rs->fieldIndex(QStringLiteral("姓名"));
+    const int fWord = rs->fieldIndex(QStringLiteral("字"));
+    const int fRoom = rs->fieldIndex(QStringLiteral("室"));
     while (!rs->eof()) {
         grid.addItem();
         const int row = grid.rows() - 1;
         grid.setRow(row);
-        const QVariant word = rs->field(QStringLiteral("字"));
-        const QString building = buildingNumber(rs->field(QStringLiteral("地址2")));
+        const QVariant word = rs->field(fWord);
+        const QString building = buildingNumber(rs->field(fAddress2));
         grid.setTextMatrix(row, kIndex, QString::number(row));
-        grid.setTextMatrix(row, kName, nullToEmpty(rs->field(QStringLiteral("姓名"))));
+        grid.setTextMatrix(row, kName, nullToEmpty(rs->field(fName)));
         grid.setTextMatrix(row, kAddress,
-                           nullToEmpty(rs->field(QStringLiteral("地址"))) +
-                               nullToEmpty(rs->field(QStringLiteral("室"))) +
+                           nullToEmpty(rs->field(fAddress)) +
+                               nullToEmpty(rs->field(fRoom)) +
                                (word.isNull() ? QStringLiteral("室") : word.toString()));
         grid.setTextMatrix(row, kOfficeCode, officeCode);
         if (kind == GridKind::Existing) {
-            const QString stored = nullToEmpty(rs->field(QStringLiteral("业主编号")));
+            const QString stored = nullToEmpty(rs->field(fStored));
             grid.setTextMatrix(row, kArea, stored.mid(2, 1));
             grid.setTextMatrix(row, kOwnerNumber, building == kNoBuildingNumber ? QString() : stored);
         } else {
             grid.setTextMatrix(row, kArea, areaLetter);
         }
         grid.setTextMatrix(row, kBuilding, building);
-        grid.setTextMatrix(row, kUnit, unitNumber(rs->field(QStringLiteral("地址3"))));
-        grid.setTextMatrix(row, kRoom, roomNumber(rs->field(QStringLiteral("室"))));
-        grid.setTextMatrix(row, lastCol - 2, nullToEmpty(rs->field(QStringLiteral("L_ID"))));
-        grid.setTextMatrix(row, lastCol - 1, nullToEmpty(rs->field(QStringLiteral("S_ID"))));
-        grid.setTextMatrix(row, lastCol, nullToEmpty(rs->field(QStringLiteral("ZH_ID"))));
+        grid.setTextMatrix(row, kUnit, unitNumber(rs->field(fAddress3)));
+        grid.setTextMatrix(row, kRoom, roomNumber(rs->field(fRoom)));
+        grid.setTextMatrix(row, lastCol - 2, nullToEmpty(rs->field(fBuilding)));
+        grid.setTextMatrix(row, lastCol - 1, nullToEmpty(rs->field(fRoomId)));
+        grid.setTextMatrix(row, lastCol, nullToEmpty(rs->field(fOwnerId)));
         rs->moveNext();
     }
     rs.reset();

@@ -90,6 +90,12 @@ bool isTrue(const QString& value)
 }
 } // namespace
 
+void registerSqlLen(sqlite3* db)
+{
+    sqlite3_create_function_v2(db, "LEN", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqlLen, nullptr, nullptr,
+                               nullptr);
+}
+
 QString concatOperator(SqlDialect dialect)
 {
     return dialect == SqlDialect::SQLite ? QStringLiteral("||") : QStringLiteral("+");
@@ -104,9 +110,13 @@ QString sqlEscape(const QString& text)
 
 QString sqlNumber(const QString& text)
 {
-    static const QRegularExpression whole(QStringLiteral("^-?[0-9]+$"));
+    // Checked by hand: it runs once per grid row.
     const QString trimmed = text.trimmed();
-    if (!whole.match(trimmed).hasMatch())
+    int i = trimmed.startsWith(u'-') ? 1 : 0;
+    bool whole = i < trimmed.size();
+    for (; i < trimmed.size() && whole; ++i)
+        whole = trimmed[i] >= u'0' && trimmed[i] <= u'9';
+    if (!whole)
         throw RuntimeError(kTypeMismatch, QStringLiteral("类型不匹配：“%1”不是数字编号。").arg(text));
     return trimmed;
 }
@@ -125,6 +135,62 @@ RuntimeError driverError(const QSqlError& error)
 }
 
 // ---------------------------------------------------------------- Recordset
+
+namespace {
+RuntimeError sqliteError(sqlite3* handle, int code)
+{
+    return RuntimeError(code, QString::fromUtf8(sqlite3_errmsg(handle)));
+}
+
+sqlite3_stmt* prepareSqlite(sqlite3* handle, const QString& sql)
+{
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt* statement = nullptr;
+    const int rc = sqlite3_prepare_v2(handle, text.constData(), static_cast<int>(text.size()), &statement, nullptr);
+    if (rc != SQLITE_OK)
+        throw sqliteError(handle, rc);
+    return statement;
+}
+} // namespace
+
+void bindId(sqlite3* handle, sqlite3_stmt* statement, bool isInteger, qlonglong value, const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    const int rc = isInteger ? sqlite3_bind_int64(statement, 1, value)
+                             : sqlite3_bind_text(statement, 1, utf8.constData(), static_cast<int>(utf8.size()),
+                                                 SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK)
+        throw sqliteError(handle, rc);
+}
+
+void SqliteStatementFinalizer::operator()(sqlite3_stmt* statement) const
+{
+    sqlite3_finalize(statement);
+}
+
+Recordset::Recordset(sqlite3* handle, sqlite3_stmt* statement) : m_handle(handle), m_statement(statement)
+{
+    for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+        const QString name = QString::fromUtf8(sqlite3_column_name(statement, i));
+        if (!m_fields.contains(name.toLower())) {
+            m_fields.insert(name.toLower(), i);
+            m_fields.insert(name, i);
+        }
+    }
+    step();
+}
+
+void Recordset::step()
+{
+    const int rc = sqlite3_step(m_statement.get());
+    if (rc == SQLITE_ROW) {
+        m_eof = false;
+        return;
+    }
+    m_eof = true;
+    if (rc != SQLITE_DONE)
+        throw sqliteError(m_handle, rc);
+}
 
 Recordset::Recordset(QSqlQuery query) : m_query(std::move(query))
 {
@@ -154,22 +220,50 @@ bool Recordset::eof() const
     return m_eof;
 }
 
-QVariant Recordset::field(const QString& name) const
+int Recordset::fieldIndex(const QString& name) const
 {
     auto it = m_fields.constFind(name);
     if (it == m_fields.constEnd())
         it = m_fields.constFind(name.toLower());
     if (it == m_fields.constEnd())
         throw RuntimeError(kItemNotFound, QStringLiteral("在集合中找不到字段“%1”。").arg(name));
+    return it.value();
+}
+
+QVariant Recordset::field(int index) const
+{
     if (m_eof)
         throw RuntimeError(kNoCurrentRecord, QStringLiteral("当前没有记录（已到记录集末尾）。"));
-    return m_query.value(it.value());
+    if (!m_statement)
+        return m_query.value(index);
+    sqlite3_stmt* st = m_statement.get();
+    switch (sqlite3_column_type(st, index)) {
+    case SQLITE_INTEGER: return QVariant(static_cast<qlonglong>(sqlite3_column_int64(st, index)));
+    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(st, index));
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(st, index)),
+                                   sqlite3_column_bytes(st, index)));
+    case SQLITE_NULL: return QVariant(QMetaType(QMetaType::QString));
+    default: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, index));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(st, index)));
+    }
+    }
+}
+
+QVariant Recordset::field(const QString& name) const
+{
+    return field(fieldIndex(name));
 }
 
 void Recordset::moveNext()
 {
     if (m_eof)
         throw RuntimeError(kNoCurrentRecord, QStringLiteral("当前没有记录（已到记录集末尾）。"));
+    if (m_statement) {
+        step();
+        return;
+    }
     m_eof = !m_query.next();
     if (m_eof && m_query.lastError().isValid())
         throw driverError(m_query.lastError());
@@ -177,6 +271,10 @@ void Recordset::moveNext()
 
 void Recordset::rerun()
 {
+    if (m_statement) {
+        step();
+        return;
+    }
     if (!m_query.exec())
         throw driverError(m_query.lastError());
     m_eof = !m_query.next();
@@ -188,7 +286,7 @@ void Recordset::rerun()
 
 RecordsetQuery::RecordsetQuery(Connection& connection, QString before, QString after)
     : m_connection(connection), m_before(std::move(before)), m_after(std::move(after)),
-      m_bind(connection.isOpen() && connection.database().driverName() == QStringLiteral("QSQLITE"))
+      m_bind(connection.sqliteHandle() != nullptr)
 {
 }
 
@@ -201,24 +299,22 @@ Recordset& RecordsetQuery::open(const QString& id)
         m_recordset = std::make_unique<Recordset>(m_connection.openRecordset(m_before + number + m_after));
         return *m_recordset;
     }
-    if (!m_connection.isOpen())
+    sqlite3* handle = m_connection.sqliteHandle();
+    if (!m_connection.isOpen() || !handle)
         throw notOpen();
     bool ok = false;
     const qlonglong value = number.toLongLong(&ok);
-    const QVariant bound = ok ? QVariant(value) : QVariant(number);
-    if (m_recordset) {
-        m_recordset->m_query.bindValue(0, bound);
-        m_recordset->rerun();
+    if (!m_recordset) {
+        std::unique_ptr<sqlite3_stmt, SqliteStatementFinalizer> statement(
+            prepareSqlite(handle, m_before + QStringLiteral("?") + m_after));
+        bindId(handle, statement.get(), ok, value, number);
+        m_recordset.reset(new Recordset(handle, statement.release()));
         return *m_recordset;
     }
-    QSqlQuery query(m_connection.database());
-    query.setForwardOnly(true);
-    if (!query.prepare(m_before + QStringLiteral("?") + m_after))
-        throw driverError(query.lastError());
-    query.addBindValue(bound);
-    if (!query.exec())
-        throw driverError(query.lastError());
-    m_recordset.reset(new Recordset(std::move(query)));
+    sqlite3_stmt* statement = m_recordset->m_statement.get();
+    sqlite3_reset(statement);
+    bindId(handle, statement, ok, value, number);
+    m_recordset->rerun();
     return *m_recordset;
 }
 
@@ -283,21 +379,21 @@ void Connection::close()
 {
     if (!QSqlDatabase::contains(m_name))
         return;
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_name, false);
-        db.close();
-    }
+    m_sqlite = nullptr;
+    m_db.close();
+    m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_name);
 }
 
+// The handle is held, not looked up: the global registry takes a lock on every lookup.
 bool Connection::isOpen() const
 {
-    return QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
+    return m_db.isValid() && m_db.isOpen();
 }
 
 QSqlDatabase Connection::database() const
 {
-    return QSqlDatabase::database(m_name, false);
+    return m_db;
 }
 
 QString Connection::odbcConnectionString(const QString& connectionString)
@@ -372,9 +468,10 @@ void Connection::openSqlite(const QString& file)
         const QVariant handle = db.driver()->handle();
         if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
             sqlite3* h = *static_cast<sqlite3* const*>(handle.constData());
-            sqlite3_create_function_v2(h, "LEN", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqlLen, nullptr,
-                                       nullptr, nullptr);
+            registerSqlLen(h);
+            m_sqlite = h;
         }
+        m_db = db;
     }
     m_dialect = SqlDialect::SQLite;
     try {
@@ -402,6 +499,7 @@ void Connection::openOdbc(const QString& odbcString)
             throw error;
         }
         m_dialect = db.driver()->dbmsType() == QSqlDriver::SQLite ? SqlDialect::SQLite : SqlDialect::SqlServer;
+        m_db = db;
     }
 }
 
@@ -418,6 +516,8 @@ Recordset Connection::openRecordset(const QString& sql)
 {
     if (!isOpen())
         throw notOpen();
+    if (m_sqlite)
+        return Recordset(m_sqlite, prepareSqlite(m_sqlite, sql));
     QSqlQuery query(database());
     query.setForwardOnly(true); // a scrollable query becomes a server-side cursor through ODBC
     if (!query.exec(sql))

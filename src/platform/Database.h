@@ -15,11 +15,20 @@ enum class SqlDialect { SqlServer, SQLite };
 // Text concatenation operator of a dialect: "+" on SQL Server, "||" on SQLite.
 QString concatOperator(SqlDialect dialect);
 
+// Registers T-SQL's LEN (characters without trailing blanks) on a raw SQLite handle.
+void registerSqlLen(struct sqlite3* db);
+
 // A text to put between single quotes in a statement: embedded quotes doubled.
 QString sqlEscape(const QString& text);
 
 // An id to put unquoted into a statement: must be a whole number, else error 13.
 QString sqlNumber(const QString& text);
+
+// Finalizes a statement prepared straight on the embedded database's handle.
+struct SqliteStatementFinalizer
+{
+    void operator()(struct sqlite3_stmt* statement) const;
+};
 
 // A forward-only, read-only result set. Fields are found by name case-insensitively;
 // SQL NULL comes back as a null QVariant, distinct from the empty text.
@@ -32,14 +41,23 @@ public:
 
     bool eof() const;
     QVariant field(const QString& name) const; // error 3265 when the field does not exist
+    // The same by position, for loops that look each name up once.
+    int fieldIndex(const QString& name) const; // error 3265 when the field does not exist
+    QVariant field(int index) const;
     void moveNext();                            // error 3021 past the end
 
 private:
     friend class Connection;
     friend class RecordsetQuery;
     Recordset(QSqlQuery query);
+    // On the embedded database rows are read straight from SQLite: only the columns asked for
+    // are converted, with no second copy of each row.
+    Recordset(struct sqlite3* handle, struct sqlite3_stmt* statement);
     void rerun(); // executes the (prepared) query again and reads its first row
+    void step();
     QSqlQuery m_query;
+    struct sqlite3* m_handle = nullptr;
+    std::unique_ptr<struct sqlite3_stmt, SqliteStatementFinalizer> m_statement;
     QHash<QString, int> m_fields;
     bool m_eof = true;
 };
@@ -109,11 +127,15 @@ public:
     static QString odbcConnectionString(const QString& connectionString);
 
     QSqlDatabase database() const;
+    // The embedded database's own handle, or null on any other backend.
+    struct sqlite3* sqliteHandle() const { return m_sqlite; }
 
 private:
     void openSqlite(const QString& file);
     void openOdbc(const QString& odbcString);
     QString m_name;
+    QSqlDatabase m_db;
+    struct sqlite3* m_sqlite = nullptr;
     SqlDialect m_dialect = SqlDialect::SqlServer;
 };
 

@@ -1,0 +1,57 @@
+#include "Probe.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QFile>
+
+Probe::Probe()
+{
+    // Every run of the event pump starts with awake(): the gaps between them are the freezes.
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, this, [this] { pump(); });
+}
+
+void Probe::pump()
+{
+    if (!m_running)
+        return;
+    const qint64 now = m_timer.nsecsElapsed();
+    m_longest = std::max(m_longest, now - m_last);
+    m_last = now;
+}
+
+void Probe::start()
+{
+    resetPeak();
+    m_longest = 0;
+    m_last = 0;
+    m_running = true;
+    m_timer.start();
+}
+
+void Probe::stop()
+{
+    const qint64 end = m_timer.nsecsElapsed();
+    m_longest = std::max(m_longest, end - m_last);
+    m_running = false;
+    m_seconds = end / 1e9;
+    m_freeze = m_longest / 1e9;
+    m_peakMb = peakResidentMegabytes();
+}
+
+double peakResidentMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+void resetPeak()
+{
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}

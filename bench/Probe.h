@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+
+// Measures one step: wall time, the process's peak resident memory during it, and the longest
+// stretch in which the window processed no events (what the user feels as a freeze).
+class Probe : public QObject
+{
+public:
+    Probe();
+    void start();
+    void stop();
+    double seconds() const { return m_seconds; }
+    double peakMegabytes() const { return m_peakMb; }
+    double longestFreezeSeconds() const { return m_freeze; }
+
+private:
+    void pump();
+    QElapsedTimer m_timer;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+    bool m_running = false;
+    double m_seconds = 0, m_peakMb = 0, m_freeze = 0;
+};
+
+// Peak resident memory of the process so far, in MB; resetPeak() starts a new peak where Linux allows it.
+double peakResidentMegabytes();
+void resetPeak();

@@ -1,0 +1,147 @@
+// Drives the real workbench offscreen on one office of N rooms and measures every step against
+// the same work done straight on SQLite and libxlsxwriter.
+//   bench [--rooms 1000,10000,100000]
+#include "DemoData.h"
+#include "Floor.h"
+#include "Probe.h"
+#include "app/Module1.h"
+#include "engine/GridBuilders.h"
+#include "engine/OwnerNumberRule.h"
+#include "platform/FileDialog.h"
+#include "platform/FlexGrid.h"
+#include "platform/Fonts.h"
+#include "platform/MessageBox.h"
+#include "workbench/OwnerNumberForm.h"
+#include "workbench/OwnerNumberStatements.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <functional>
+
+namespace {
+struct Row
+{
+    QString step;
+    double program = 0, floor = -1, peak = 0, freeze = 0;
+};
+
+Row measure(const QString& step, const std::function<void()>& action)
+{
+    Probe probe;
+    probe.start();
+    action();
+    probe.stop();
+    return {step, probe.seconds(), -1, probe.peakMegabytes(), probe.longestFreezeSeconds()};
+}
+
+// Profiling one step: with --until the run stops after the step of that name.
+QString gUntil;
+
+QList<Row> run(int rooms)
+{
+    QTemporaryDir dir;
+    const QString programDb = dir.filePath(QStringLiteral("program.sqlite"));
+    const QString floorDb = dir.filePath(QStringLiteral("floor.sqlite"));
+    DemoData::createBenchmarkDatabase(programDb, rooms);
+    QFile::copy(programDb, floorDb);
+    gConn().open(QStringLiteral("Provider=SQLite;Data Source=") + programDb);
+    Floor floor(floorDb);
+    const QString exportPath = dir.filePath(QStringLiteral("program.xlsx"));
+    FileDialogSeam::setScript([&](const QString&, const QString&) { return exportPath; });
+
+    QList<Row> rows;
+    auto* form = new OwnerNumberForm;
+    form->resize(1600, 1000);
+    form->show();
+    QApplication::processEvents();
+
+    rows << measure(QStringLiteral("选择管理处（楼幢树）"), [&] {
+        form->Combo1->setCurrentIndex(0);
+        emit form->Combo1->activated(0);
+    });
+    rows.last().floor = floor.query(buildingTreeSql(SqlDialect::SQLite, QStringLiteral("14")));
+
+    rows << measure(QStringLiteral("全选"), [&] { form->Check1->click(); });
+
+    rows << measure(QStringLiteral("生成业主编号"), [&] { form->Command2->click(); });
+    const QString list = form->selectedBuildings();
+    const QString countSql = QStringLiteral("Select COUNT(zh_id) as 转卖次数 From 业主表 Where S_ID = ? And 说明='迁出'");
+    rows.last().floor = floor.queryWithCounts(candidateGridSql(SqlDialect::SQLite, QStringLiteral("14"), list), countSql);
+    if (gUntil == QStringLiteral("generate"))
+        return rows;
+
+    FlexGrid& grid = *form->MSFlexGrid1;
+    QStringList saves, clears;
+    for (int r = 1; r < grid.rows(); ++r) {
+        const QString id = grid.textMatrix(r, grid.cols() - 1);
+        if (!grid.textMatrix(r, 9).isEmpty())
+            saves << saveOwnerNumberStatement(grid.textMatrix(r, 9), id);
+        clears << clearOwnerNumberStatement(id);
+    }
+    rows << measure(QStringLiteral("保存"), [&] { form->Command3->click(); });
+    rows.last().floor = floor.statements(saves);
+
+    rows << measure(QStringLiteral("查看业主编号"), [&] { form->Command5->click(); });
+    rows.last().floor = floor.queryWithCounts(existingGridSql(SqlDialect::SQLite, QStringLiteral("14"), list), countSql);
+
+    rows << measure(QStringLiteral("清除业主编号"), [&] { form->Command6->click(); });
+    rows.last().floor = floor.statements(clears);
+
+    QList<QStringList> cells;
+    QList<double> widths;
+    for (int c = 0; c <= grid.cols() - 4; ++c)
+        widths << grid.colWidth(c) / 110.0;
+    for (int r = 0; r < grid.rows(); ++r) {
+        QStringList line;
+        for (int c = 0; c <= grid.cols() - 4; ++c)
+            line << grid.textMatrix(r, c);
+        cells << line;
+    }
+    rows << measure(QStringLiteral("导出Excel"), [&] { form->Command4->click(); });
+    rows.last().floor = Floor::workbook(dir.filePath(QStringLiteral("floor.xlsx")), cells, widths);
+
+    delete form;
+    gConn().close();
+    FileDialogSeam::clearScript();
+    return rows;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    installFontSubstitutions();
+    QApplication::setFont(yaheiFont(9));
+    MsgBoxSeam::setScript([](const MsgRecord& r) {
+        if (r.icon == MsgIcon::Critical)
+            std::fprintf(stderr, "错误：%s\n", qPrintable(r.text));
+        return r.buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::OK;
+    });
+    QList<int> sizes{1000, 10000, 100000};
+    const QStringList args = app.arguments();
+    if (args.indexOf(QStringLiteral("--until")) > 0)
+        gUntil = args.value(args.indexOf(QStringLiteral("--until")) + 1);
+    const int at = args.indexOf(QStringLiteral("--rooms"));
+    if (at > 0 && at + 1 < args.size()) {
+        sizes.clear();
+        for (const QString& n : args[at + 1].split(u','))
+            sizes << n.toInt();
+    }
+    std::printf("| 室数 | 步骤 | 程序 (s) | 下限 (s) | 程序/下限 | 峰值内存 (MB) | 最长无响应 (s) |\n");
+    std::printf("|---:|---|---:|---:|---:|---:|---:|\n");
+    for (int n : sizes) {
+        for (const Row& r : run(n)) {
+            const QString floor = r.floor < 0 ? QStringLiteral("–") : QString::number(r.floor, 'f', 3);
+            const QString ratio = r.floor <= 0 ? QStringLiteral("–") : QString::number(r.program / r.floor, 'f', 2);
+            std::printf("| %d | %s | %.3f | %s | %s | %.0f | %.3f |\n", n, qPrintable(r.step), r.program,
+                        qPrintable(floor), qPrintable(ratio), r.peak, r.freeze);
+            std::fflush(stdout);
+        }
+    }
+    return 0;
+}
