@@ -79,6 +79,8 @@ frm扣款方式设置::frm扣款方式设置(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("银行扣款方式设置"));
     setFont(yaheiFont(9));
     setFixedSize(twipsToPixels(kFormWidth), twipsToPixels(kFormHeight));
+    // A fixed dialog: a title and a close button, nothing to minimize or maximize.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     createControls();
     Form_Load();
 }
