@@ -100,18 +100,6 @@ private:
     QList<QString> m_previous;
 };
 
-// Redraw is off for the whole fill and on again however it ends.
-class RedrawOff
-{
-public:
-    explicit RedrawOff(FlexGrid& grid) : m_grid(grid) { m_grid.setRedraw(false); }
-    ~RedrawOff() { m_grid.setRedraw(true); }
-    RedrawOff(const RedrawOff&) = delete;
-    RedrawOff& operator=(const RedrawOff&) = delete;
-
-private:
-    FlexGrid& m_grid;
-};
 
 void fillGrid(Connection& conn, FlexGrid& grid, GridKind kind, const QString& officeItem, const QString& areaLetter,
               const QString& buildingList, const QFont& font)
@@ -122,7 +110,7 @@ void fillGrid(Connection& conn, FlexGrid& grid, GridKind kind, const QString& of
     ColumnFitter fitter(font);
     std::optional<Recordset> rs(conn.openRecordset(sql));
     grid.setRows(1);
-    RedrawOff redrawOff(grid);
+    GridRedrawOff redrawOff(grid);
 
     // The rows first: a server without multiple active result sets cannot count while the grid's
     // own query still has rows to deliver.

@@ -95,3 +95,16 @@ private:
     bool m_redraw = true;
     int m_row = 0, m_col = 0, m_rowSel = 0, m_colSel = 0;
 };
+
+// Redraw is off while it lives and on again however the work ends.
+class GridRedrawOff
+{
+public:
+    explicit GridRedrawOff(FlexGrid& grid) : m_grid(grid) { m_grid.setRedraw(false); }
+    ~GridRedrawOff() { m_grid.setRedraw(true); }
+    GridRedrawOff(const GridRedrawOff&) = delete;
+    GridRedrawOff& operator=(const GridRedrawOff&) = delete;
+
+private:
+    FlexGrid& m_grid;
+};

@@ -80,18 +80,6 @@ void mergeOrWrite(XlsxWorkbook& book, const SheetLayout& layout, int row, int fi
         book.writeString(row, firstCol, text, format);
 }
 
-// The grid paints nothing while it is read, whatever way the writing ends.
-class RedrawOff
-{
-public:
-    explicit RedrawOff(FlexGrid& grid) : m_grid(grid) { m_grid.setRedraw(false); }
-    ~RedrawOff() { m_grid.setRedraw(true); }
-    RedrawOff(const RedrawOff&) = delete;
-    RedrawOff& operator=(const RedrawOff&) = delete;
-
-private:
-    FlexGrid& m_grid;
-};
 
 void writeBlankRow(XlsxWorkbook& book, const SheetLayout& layout, int row, int firstCol, int lastCol)
 {
@@ -123,7 +111,7 @@ void WriteOwnerNumberWorkbook(const QString& path, FlexGrid& grid, const QString
     book.addSheet(QStringLiteral("业主编号"));
 
     // Rows stream to disk in order, so the widths come first and every row is written whole.
-    RedrawOff redrawOff(grid);
+    GridRedrawOff redrawOff(grid);
     for (int c = 0; c < n; ++c)
         book.setColumnWidth(c + 1, grid.colWidth(c) / kTwipsPerCharacter);
 

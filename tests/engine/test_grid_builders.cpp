@@ -81,15 +81,6 @@ QStringList column(const FlexGrid& grid, int c)
     return texts;
 }
 
-long errorNumber(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return -1;
-}
 
 const QString kOffice = QStringLiteral("14 澄岭花园管理处");
 

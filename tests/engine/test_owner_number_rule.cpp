@@ -2,6 +2,7 @@
 #include "support/TestSupport.h"
 
 #include <QtTest>
+#include <cmath>
 
 namespace {
 const QVariant kNull;
@@ -11,15 +12,6 @@ QVariant text(const char* s)
     return QVariant(QString::fromUtf8(s));
 }
 
-long errorNumber(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return -1;
-}
 } // namespace
 
 class OwnerNumberRuleTest : public QObject
@@ -296,6 +288,8 @@ private slots:
         QTest::newRow("smallest") << QVariant(-32768) << -32768 << -1;
         QTest::newRow("overflow") << QVariant(qlonglong(32768)) << 0 << 6;
         QTest::newRow("negative overflow") << QVariant(-32769) << 0 << 6;
+        QTest::newRow("not a number") << QVariant(std::nan("")) << 0 << 6;
+        QTest::newRow("infinity") << QVariant(-HUGE_VAL) << 0 << 6;
         QTest::newRow("half to even") << QVariant(2.5) << 2 << -1;
         QTest::newRow("half to even up") << QVariant(3.5) << 4 << -1;
         QTest::newRow("numeric text") << text(" 12 ") << 12 << -1;

@@ -6,18 +6,11 @@
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QSignalSpy>
+#include "support/TestSupport.h"
+
 #include <QtTest>
 
 namespace {
-long errorNumber(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return -1;
-}
 
 QStringList rowTexts(const FlexGrid& grid, int row)
 {

@@ -3,6 +3,7 @@
 #include "DemoData.h"
 #include "app/Module1.h"
 #include "platform/ProgramEnd.h"
+#include "platform/RuntimeError.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -108,4 +109,14 @@ QString FixtureDatabase::scalar(const QString& sql) const
 void openGlobalConnection(const FixtureDatabase& db)
 {
     gConn().open(db.connectionString());
+}
+
+long errorNumber(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return e.number();
+    }
+    return -1;
 }

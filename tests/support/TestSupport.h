@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 
 // Records every message box and answers it from a queue (OK / Yes by default).
 class MessageRecorder
@@ -51,6 +52,9 @@ private:
     QTemporaryDir m_dir;
     QString m_path;
 };
+
+// The run-time error number `f` throws, or -1 when it throws none.
+long errorNumber(const std::function<void()>& f);
 
 // Opens gConn on the fixture and sets the identity fields used by the forms.
 void openGlobalConnection(const FixtureDatabase& db);
