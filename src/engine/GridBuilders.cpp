@@ -101,6 +101,31 @@ private:
 };
 
 
+// A field derived from a column, kept while the rows repeat the column's value.
+class LastDerivation
+{
+public:
+    explicit LastDerivation(QString (*derive)(const QVariant&)) : m_derive(derive) {}
+
+    const QString& derive(const QVariant& value)
+    {
+        const bool same = m_valid && value.isNull() == m_input.isNull() &&
+                          (value.isNull() || value.toString() == m_input.toString());
+        if (!same) {
+            m_input = value;
+            m_output = m_derive(value);
+            m_valid = true;
+        }
+        return m_output;
+    }
+
+private:
+    QString (*m_derive)(const QVariant&);
+    QVariant m_input;
+    QString m_output;
+    bool m_valid = false;
+};
+
 void fillGrid(Connection& conn, FlexGrid& grid, GridKind kind, const QString& officeItem, const QString& areaLetter,
               const QString& buildingList, const QFont& font)
 {
@@ -111,6 +136,9 @@ void fillGrid(Connection& conn, FlexGrid& grid, GridKind kind, const QString& of
     std::optional<Recordset> rs(conn.openRecordset(sql));
     grid.setRows(1);
     GridRedrawOff redrawOff(grid);
+
+    // Rooms come building by building: each building's fields are derived once.
+    LastDerivation buildingOf(buildingNumber), unitOf(unitNumber);
 
     // The rows first: a server without multiple active result sets cannot count while the grid's
     // own query still has rows to deliver.
@@ -130,7 +158,7 @@ void fillGrid(Connection& conn, FlexGrid& grid, GridKind kind, const QString& of
         const int row = grid.rows() - 1;
         grid.setRow(row);
         const QVariant word = rs->field(fWord);
-        const QString building = buildingNumber(rs->field(fAddress2));
+        const QString building = buildingOf.derive(rs->field(fAddress2));
         grid.setTextMatrix(row, kIndex, QString::number(row));
         grid.setTextMatrix(row, kName, nullToEmpty(rs->field(fName)));
         grid.setTextMatrix(row, kAddress,
@@ -146,7 +174,7 @@ void fillGrid(Connection& conn, FlexGrid& grid, GridKind kind, const QString& of
             grid.setTextMatrix(row, kArea, areaLetter);
         }
         grid.setTextMatrix(row, kBuilding, building);
-        grid.setTextMatrix(row, kUnit, unitNumber(rs->field(fAddress3)));
+        grid.setTextMatrix(row, kUnit, unitOf.derive(rs->field(fAddress3)));
         grid.setTextMatrix(row, kRoom, roomNumber(rs->field(fRoom)));
         grid.setTextMatrix(row, lastCol - 2, nullToEmpty(rs->field(fBuilding)));
         grid.setTextMatrix(row, lastCol - 1, nullToEmpty(rs->field(fRoomId)));
