@@ -70,8 +70,10 @@ QList<Row> run(int rooms)
 
     rows << measure(QStringLiteral("生成业主编号"), [&] { form->Command2->click(); });
     const QString list = form->selectedBuildings();
-    const QString countSql = QStringLiteral("Select COUNT(zh_id) as 转卖次数 From 业主表 Where S_ID = ? And 说明='迁出'");
-    rows.last().floor = floor.queryWithCounts(candidateGridSql(SqlDialect::SQLite, QStringLiteral("14"), list), countSql);
+    const QString countSql =
+        QStringLiteral("Select COUNT(zh_id) as 转卖次数 From 业主表 Where S_ID = ? And 说明='迁出'");
+    rows.last().floor =
+        floor.queryWithCounts(candidateGridSql(SqlDialect::SQLite, QStringLiteral("14"), list), countSql);
     if (gUntil == QStringLiteral("generate"))
         return rows;
 
@@ -87,7 +89,8 @@ QList<Row> run(int rooms)
     rows.last().floor = floor.statements(saves);
 
     rows << measure(QStringLiteral("查看业主编号"), [&] { form->Command5->click(); });
-    rows.last().floor = floor.queryWithCounts(existingGridSql(SqlDialect::SQLite, QStringLiteral("14"), list), countSql);
+    rows.last().floor =
+        floor.queryWithCounts(existingGridSql(SqlDialect::SQLite, QStringLiteral("14"), list), countSql);
 
     rows << measure(QStringLiteral("清除业主编号"), [&] { form->Command6->click(); });
     rows.last().floor = floor.statements(clears);

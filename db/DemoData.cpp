@@ -90,8 +90,7 @@ public:
 
     void office(const char* code, const char* name, int kind) { run(m_office, {text(code), text(name), kind}); }
     int building(const char* office, const char* a1, const char* w1, const char* a2, const char* w2,
-                 const char* a3 = nullptr, const char* w3 = nullptr, const char* a4 = nullptr,
-                 const char* w4 = nullptr)
+                 const char* a3 = nullptr, const char* w3 = nullptr, const char* a4 = nullptr, const char* w4 = nullptr)
     {
         run(m_building, {++m_lastBuilding, text(office), text(a1), text(w1), text(a2), text(w2), text(a3), text(w3),
                          text(a4), text(w4)});
@@ -131,8 +130,8 @@ private:
 
 const char* const kSurnames[] = {"王", "李", "张", "刘", "陈", "杨", "黄", "赵", "吴", "周",
                                  "徐", "孙", "马", "朱", "胡", "郭", "何", "林", "罗", "高"};
-const char* const kGivenNames[] = {"伟", "芳", "娜", "秀英", "敏", "静", "丽", "强", "磊", "军",
-                                   "洋", "勇", "艳", "杰", "娟", "涛", "明", "超", "秀兰", "霞"};
+const char* const kGivenNames[] = {"伟", "芳", "娜", "秀英", "敏", "静", "丽", "强", "磊",   "军",
+                                   "洋", "勇", "艳", "杰",   "娟", "涛", "明", "超", "秀兰", "霞"};
 
 QString personName(Lcg& rng)
 {

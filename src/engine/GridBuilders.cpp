@@ -100,7 +100,6 @@ private:
     QList<QString> m_previous;
 };
 
-
 // A field derived from a column, kept while the rows repeat the column's value.
 class LastDerivation
 {
@@ -109,8 +108,8 @@ public:
 
     const QString& derive(const QVariant& value)
     {
-        const bool same = m_valid && value.isNull() == m_input.isNull() &&
-                          (value.isNull() || value.toString() == m_input.toString());
+        const bool same =
+            m_valid && value.isNull() == m_input.isNull() && (value.isNull() || value.toString() == m_input.toString());
         if (!same) {
             m_input = value;
             m_output = m_derive(value);
@@ -162,8 +161,7 @@ void fillGrid(Connection& conn, FlexGrid& grid, GridKind kind, const QString& of
         grid.setTextMatrix(row, kIndex, QString::number(row));
         grid.setTextMatrix(row, kName, nullToEmpty(rs->field(fName)));
         grid.setTextMatrix(row, kAddress,
-                           nullToEmpty(rs->field(fAddress)) +
-                               nullToEmpty(rs->field(fRoom)) +
+                           nullToEmpty(rs->field(fAddress)) + nullToEmpty(rs->field(fRoom)) +
                                (word.isNull() ? QStringLiteral("室") : word.toString()));
         grid.setTextMatrix(row, kOfficeCode, officeCode);
         if (kind == GridKind::Existing) {

@@ -156,9 +156,9 @@ sqlite3_stmt* prepareSqlite(sqlite3* handle, const QString& sql)
 void bindId(sqlite3* handle, sqlite3_stmt* statement, bool isInteger, qlonglong value, const QString& text)
 {
     const QByteArray utf8 = text.toUtf8();
-    const int rc = isInteger ? sqlite3_bind_int64(statement, 1, value)
-                             : sqlite3_bind_text(statement, 1, utf8.constData(), static_cast<int>(utf8.size()),
-                                                 SQLITE_TRANSIENT);
+    const int rc =
+        isInteger ? sqlite3_bind_int64(statement, 1, value)
+                  : sqlite3_bind_text(statement, 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
     if (rc != SQLITE_OK)
         throw sqliteError(handle, rc);
 }
@@ -238,12 +238,15 @@ QVariant Recordset::field(int index) const
         return m_query.value(index);
     sqlite3_stmt* st = m_statement.get();
     switch (sqlite3_column_type(st, index)) {
-    case SQLITE_INTEGER: return QVariant(static_cast<qlonglong>(sqlite3_column_int64(st, index)));
-    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(st, index));
+    case SQLITE_INTEGER:
+        return QVariant(static_cast<qlonglong>(sqlite3_column_int64(st, index)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(st, index));
     case SQLITE_BLOB:
-        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(st, index)),
-                                   sqlite3_column_bytes(st, index)));
-    case SQLITE_NULL: return QVariant(QMetaType(QMetaType::QString));
+        return QVariant(
+            QByteArray(static_cast<const char*>(sqlite3_column_blob(st, index)), sqlite3_column_bytes(st, index)));
+    case SQLITE_NULL:
+        return QVariant(QMetaType(QMetaType::QString));
     default: {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, index));
         return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(st, index)));
@@ -347,8 +350,8 @@ void KeysetRow::update()
             columns << c;
             values << u'\'' + sqlEscape(v) + u'\'';
         }
-        sql = QStringLiteral("Insert Into %1 (%2) Values (%3)").arg(m_table, columns.join(QStringLiteral(", ")),
-                                                                    values.join(QStringLiteral(", ")));
+        sql = QStringLiteral("Insert Into %1 (%2) Values (%3)")
+                  .arg(m_table, columns.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")));
     } else {
         QStringList sets;
         for (const auto& [c, v] : m_values)
@@ -402,8 +405,8 @@ QString Connection::odbcConnectionString(const QString& connectionString)
     if (!parsed.ok)
         throw RuntimeError(kBadConnectionString, parsed.error);
     const ConnectionSettings& s = parsed.settings;
-    const QString driver = s.contains(QStringLiteral("driver")) ? s.value(QStringLiteral("driver"))
-                                                                : QStringLiteral("FreeTDS");
+    const QString driver =
+        s.contains(QStringLiteral("driver")) ? s.value(QStringLiteral("driver")) : QStringLiteral("FreeTDS");
     const bool freeTds = driver.compare(QStringLiteral("FreeTDS"), Qt::CaseInsensitive) == 0;
     QString server = s.value(QStringLiteral("data source"));
     if (freeTds) {
@@ -527,8 +530,8 @@ Recordset Connection::openRecordset(const QString& sql)
 
 KeysetRow Connection::openKeysetRow(const QString& table, const QString& keyColumn, const QString& keyValue)
 {
-    Recordset rs = openRecordset(QStringLiteral("Select * From %1 Where %2 ='%3'")
-                                     .arg(table, keyColumn, sqlEscape(keyValue)));
+    Recordset rs =
+        openRecordset(QStringLiteral("Select * From %1 Where %2 ='%3'").arg(table, keyColumn, sqlEscape(keyValue)));
     KeysetRow row;
     row.m_connection = this;
     row.m_table = table;

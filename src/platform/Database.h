@@ -44,7 +44,7 @@ public:
     // The same by position, for loops that look each name up once.
     int fieldIndex(const QString& name) const; // error 3265 when the field does not exist
     QVariant field(int index) const;
-    void moveNext();                            // error 3021 past the end
+    void moveNext(); // error 3021 past the end
 
 private:
     friend class Connection;

@@ -80,7 +80,6 @@ void mergeOrWrite(XlsxWorkbook& book, const SheetLayout& layout, int row, int fi
         book.writeString(row, firstCol, text, format);
 }
 
-
 void writeBlankRow(XlsxWorkbook& book, const SheetLayout& layout, int row, int firstCol, int lastCol)
 {
     for (int col = firstCol; col <= lastCol; ++col)

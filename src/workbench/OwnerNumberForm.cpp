@@ -108,10 +108,12 @@ void OwnerNumberForm::buildControls()
 
     Picture1 = picture(this, "Picture1", QColor(236, 240, 246));
     Tw::place(Picture1, 0, 0, 19110, 660);
-    Label1[0] = label(Picture1, QStringLiteral("Label1(0)"), QStringLiteral("业主编号管理"), yaheiFont(12, true), kDarkRed);
+    Label1[0] =
+        label(Picture1, QStringLiteral("Label1(0)"), QStringLiteral("业主编号管理"), yaheiFont(12, true), kDarkRed);
     Tw::place(Label1[0], 7515, 150, 1440, 330);
     Label1[0]->setAlignment(Qt::AlignCenter);
-    Label1[1] = label(Picture1, QStringLiteral("Label1(1)"), QStringLiteral("业主编号管理"), yaheiFont(10.5, true), kDarkRed);
+    Label1[1] =
+        label(Picture1, QStringLiteral("Label1(1)"), QStringLiteral("业主编号管理"), yaheiFont(10.5, true), kDarkRed);
     Tw::place(Label1[1], 195, 135, 1260, 285);
 
     Picture2 = picture(this, "Picture2");
@@ -147,7 +149,8 @@ void OwnerNumberForm::buildControls()
     Picture5 = picture(Picture3, "Picture5", kLightPink);
     Picture5->setStyleSheet(QStringLiteral("#Picture5 { border: 1px solid #c08090; }"));
     Tw::place(Picture5, 2325, 3720, 6495, 870);
-    Label4 = label(Picture5, QStringLiteral("Label4"), QStringLiteral("正在生成业主编号，请稍等......"), yaheiFont(10.5));
+    Label4 =
+        label(Picture5, QStringLiteral("Label4"), QStringLiteral("正在生成业主编号，请稍等......"), yaheiFont(10.5));
     Tw::place(Label4, 1680, 240, 3330, 330);
     Picture5->hide();
 
@@ -292,8 +295,8 @@ void OwnerNumberForm::Form_Resize()
     Tw::setLeft(Picture3, Tw::width(Picture2));
     Tw::setHeight(Picture3, scaleH - Tw::top(Picture3) - Tw::height(Picture4) - Tw::height(StatusBar1));
     Tw::setWidth(Picture3, scaleW - Tw::width(Picture2));
-    Tw::setHeight(TreeView1, scaleH - Tw::top(TreeView1) - Tw::height(Picture1) - Tw::height(Picture6) -
-                                 Tw::height(StatusBar1));
+    Tw::setHeight(TreeView1,
+                  scaleH - Tw::top(TreeView1) - Tw::height(Picture1) - Tw::height(Picture6) - Tw::height(StatusBar1));
     Tw::setTop(Picture6, Tw::top(TreeView1) + Tw::height(TreeView1));
     Tw::setLeft(Label1[0], (Tw::width(Picture3) - Tw::width(Label1[0])) / 2 + Tw::left(Picture3));
     Tw::setLeft(Picture4, Tw::left(Picture3));
@@ -308,8 +311,7 @@ void OwnerNumberForm::Form_Resize()
 
 QList<QWidget*> OwnerNumberForm::inputControls() const
 {
-    return {Combo1, Combo2, Check1, TreeView1, MSFlexGrid1, Command1, Command2,
-            Command3, Command4, Command5, Command6};
+    return {Combo1, Combo2, Check1, TreeView1, MSFlexGrid1, Command1, Command2, Command3, Command4, Command5, Command6};
 }
 
 void OwnerNumberForm::FillOffices()
@@ -417,7 +419,8 @@ void OwnerNumberForm::runFill(bool generate)
             if (generate) {
                 lock.setEnabledAfter(Command6, false);
                 if (!rows)
-                    MsgBox(QStringLiteral("所选楼栋的业主编号已经生产，不可重新编号！\r\n\r\n请去查看已经生成的业主编号！"),
+                    MsgBox(QStringLiteral(
+                               "所选楼栋的业主编号已经生产，不可重新编号！\r\n\r\n请去查看已经生成的业主编号！"),
                            MsgButtons::OK, MsgIcon::Information, QStringLiteral("系统提示"));
                 else
                     lock.setEnabledAfter(Command3, true);
@@ -473,7 +476,8 @@ void OwnerNumberForm::Command3_Click()
             }
             MSFlexGrid1->setRedraw(true);
             hidePleaseWait();
-            MsgBox(QStringLiteral("业主编号保存完毕！"), MsgButtons::OK, MsgIcon::Information, QStringLiteral("系统提示"));
+            MsgBox(QStringLiteral("业主编号保存完毕！"), MsgButtons::OK, MsgIcon::Information,
+                   QStringLiteral("系统提示"));
             lock.setEnabledAfter(Command3, false);
         },
         [this] {
@@ -507,7 +511,8 @@ void OwnerNumberForm::Command6_Click()
                 ++written;
             }
             MSFlexGrid1->setRedraw(true);
-            MsgBox(QStringLiteral("业主编号清除完毕！"), MsgButtons::OK, MsgIcon::Information, QStringLiteral("系统提示"));
+            MsgBox(QStringLiteral("业主编号清除完毕！"), MsgButtons::OK, MsgIcon::Information,
+                   QStringLiteral("系统提示"));
             lock.setEnabledAfter(Command6, false);
         },
         [this] { MSFlexGrid1->setRedraw(true); });

@@ -28,7 +28,8 @@ private slots:
 
     void settingsFileLocation()
     {
-        QCOMPARE(dbSettingsFilePath(), qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Velquor/Velquor.ini"));
+        QCOMPARE(dbSettingsFilePath(),
+                 qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Velquor/Velquor.ini"));
     }
 
     void argumentConnectionOpensAndShowsWindow()
@@ -106,12 +107,13 @@ private slots:
         QTest::addColumn<QByteArray>("ini");
         QTest::addColumn<QString>("svr");
         QTest::addColumn<QString>("pwd");
-        QTest::newRow("instance with escaped backslash") << QByteArray("[DBConfig]\nSvr=\"HOST\\\\SQLEXPRESS\"\nPWD=a\n")
-                                                         << QStringLiteral("HOST\\SQLEXPRESS") << QStringLiteral("a");
+        QTest::newRow("instance with escaped backslash")
+            << QByteArray("[DBConfig]\nSvr=\"HOST\\\\SQLEXPRESS\"\nPWD=a\n") << QStringLiteral("HOST\\SQLEXPRESS")
+            << QStringLiteral("a");
         QTest::newRow("comma unquoted") << QByteArray("[DBConfig]\nSvr=10.0.0.5,1433\nPWD=x,y,z\n")
                                         << QStringLiteral("10.0.0.5,1433") << QStringLiteral("x,y,z");
-        QTest::newRow("semicolon quoted") << QByteArray("[DBConfig]\nSvr=db\nPWD=\"p;w\"\n") << QStringLiteral("db")
-                                          << QStringLiteral("p;w");
+        QTest::newRow("semicolon quoted")
+            << QByteArray("[DBConfig]\nSvr=db\nPWD=\"p;w\"\n") << QStringLiteral("db") << QStringLiteral("p;w");
         QTest::newRow("quotes inside") << QByteArray("[DBConfig]\nSvr=db\nPWD=\"it's \\\"x\\\"\"\n")
                                        << QStringLiteral("db") << QStringLiteral("it's \"x\"");
         QTest::newRow("chinese") << QByteArray("[DBConfig]\nSvr=服务器\nPWD=密码\n") << QStringLiteral("服务器")

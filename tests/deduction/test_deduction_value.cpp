@@ -1,6 +1,7 @@
 #include "deduction/DeductionValue.h"
 
 #include <QtTest>
+#include <limits>
 
 using namespace DeductionValue;
 
@@ -29,6 +30,9 @@ void TestDeductionValue::quarterlyMonths_data()
     QTest::newRow("10") << 10 << "10,1,4,7";
     QTest::newRow("11") << 11 << "11,2,5,8";
     QTest::newRow("12") << 12 << "12,3,6,9";
+    // Outside 1..12 the same steps, and no overflow at the very top.
+    QTest::newRow("13") << 13 << "13,4,7,10";
+    QTest::newRow("largest int") << std::numeric_limits<int>::max() << "2147483647,2147483638,2147483629,2147483620";
 }
 
 void TestDeductionValue::quarterlyMonths()

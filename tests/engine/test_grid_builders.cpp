@@ -81,7 +81,6 @@ QStringList column(const FlexGrid& grid, int c)
     return texts;
 }
 
-
 const QString kOffice = QStringLiteral("14 澄岭花园管理处");
 
 } // namespace

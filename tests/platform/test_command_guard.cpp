@@ -35,9 +35,11 @@ private slots:
     {
         MessageRecorder boxes;
         RunCommand([] {
-            throw RuntimeError(20047, QStringLiteral("连接已断开")).withContext(QStringLiteral("已写入 3 行，第 4 行出错。"));
+            throw RuntimeError(20047, QStringLiteral("连接已断开"))
+                .withContext(QStringLiteral("已写入 3 行，第 4 行出错。"));
         });
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("已写入 3 行，第 4 行出错。\r\n运行时错误 '20047':\r\n\r\n连接已断开")});
+        QCOMPARE(boxes.texts(),
+                 QStringList{QStringLiteral("已写入 3 行，第 4 行出错。\r\n运行时错误 '20047':\r\n\r\n连接已断开")});
     }
 
     void otherExceptionsAreNumberZero()

@@ -3,10 +3,10 @@
 #include "platform/RuntimeError.h"
 #include "platform/Twips.h"
 
+#include "support/TestSupport.h"
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QSignalSpy>
-#include "support/TestSupport.h"
 
 #include <QtTest>
 

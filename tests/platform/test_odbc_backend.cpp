@@ -32,7 +32,8 @@ private slots:
         Connection conn;
         conn.open(odbcString());
         QVERIFY(conn.isOpen());
-        conn.execute(QStringLiteral("Insert Into 楼表 (L_ID, 管理处, 地址1, 字1, 地址2) Values (1, '14', '澄岭花园', '', NULL)"));
+        conn.execute(QStringLiteral(
+            "Insert Into 楼表 (L_ID, 管理处, 地址1, 字1, 地址2) Values (1, '14', '澄岭花园', '', NULL)"));
         conn.execute(QStringLiteral("Insert Into 楼表 (L_ID, 管理处, 地址1) Values (2, '14', '雅苑''东区')"));
         Recordset rs = conn.openRecordset(QStringLiteral("Select L_ID, 地址1, 字1, 地址2 From 楼表 Order By L_ID"));
         QVERIFY(!rs.eof());
@@ -51,13 +52,15 @@ private slots:
     {
         Connection conn;
         conn.open(odbcString());
-        KeysetRow row = conn.openKeysetRow(QStringLiteral("SystemSetup"), QStringLiteral("Code"), QStringLiteral("银行扣款方式"));
+        KeysetRow row =
+            conn.openKeysetRow(QStringLiteral("SystemSetup"), QStringLiteral("Code"), QStringLiteral("银行扣款方式"));
         QVERIFY(row.eof());
         row.addNew();
         row.setField(QStringLiteral("Code"), QStringLiteral("银行扣款方式"));
         row.setField(QStringLiteral("Value"), QStringLiteral("按年,7"));
         row.update();
-        KeysetRow again = conn.openKeysetRow(QStringLiteral("SystemSetup"), QStringLiteral("Code"), QStringLiteral("银行扣款方式"));
+        KeysetRow again =
+            conn.openKeysetRow(QStringLiteral("SystemSetup"), QStringLiteral("Code"), QStringLiteral("银行扣款方式"));
         QVERIFY(!again.eof());
         again.setField(QStringLiteral("Value"), QStringLiteral("按月"));
         again.update();
@@ -89,7 +92,8 @@ private slots:
         QElapsedTimer timer;
         timer.start();
         try {
-            conn.open(QStringLiteral("Provider=SQLOLEDB.1;Password=x;User ID=sa;Initial Catalog='wy';Data Source='127.0.0.1,%1'")
+            conn.open(QStringLiteral(
+                          "Provider=SQLOLEDB.1;Password=x;User ID=sa;Initial Catalog='wy';Data Source='127.0.0.1,%1'")
                           .arg(port));
             QFAIL("opened a closed port");
         } catch (const RuntimeError& e) {

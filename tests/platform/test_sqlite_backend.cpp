@@ -16,8 +16,10 @@ private slots:
         Connection conn;
         conn.open(db.connectionString());
         QCOMPARE(conn.dialect(), SqlDialect::SQLite);
-        conn.execute(QStringLiteral("Insert Into 业主表 (ZH_ID, S_ID, 姓名, 说明, 业主编号) Values (1, 7, '张三''丰', '新进户', NULL)"));
-        conn.execute(QStringLiteral("Insert Into 业主表 (ZH_ID, S_ID, 姓名, 说明, 业主编号) Values (2, 7, '', '迁出', '14A')"));
+        conn.execute(QStringLiteral(
+            "Insert Into 业主表 (ZH_ID, S_ID, 姓名, 说明, 业主编号) Values (1, 7, '张三''丰', '新进户', NULL)"));
+        conn.execute(
+            QStringLiteral("Insert Into 业主表 (ZH_ID, S_ID, 姓名, 说明, 业主编号) Values (2, 7, '', '迁出', '14A')"));
         Recordset rs = conn.openRecordset(QStringLiteral("Select ZH_ID, 姓名, 业主编号 From 业主表 Order By ZH_ID"));
         QCOMPARE(rs.field(QStringLiteral("姓名")).toString(), QStringLiteral("张三'丰"));
         QVERIFY(rs.field(QStringLiteral("业主编号")).isNull());
@@ -88,7 +90,8 @@ private slots:
         FixtureDatabase db;
         Connection conn;
         conn.open(db.connectionString());
-        KeysetRow row = conn.openKeysetRow(QStringLiteral("SystemSetup"), QStringLiteral("Code"), QStringLiteral("银行扣款方式"));
+        KeysetRow row =
+            conn.openKeysetRow(QStringLiteral("SystemSetup"), QStringLiteral("Code"), QStringLiteral("银行扣款方式"));
         QVERIFY(row.eof());
         row.addNew();
         row.setField(QStringLiteral("Code"), QStringLiteral("银行扣款方式"));
@@ -96,11 +99,13 @@ private slots:
         row.update();
         QCOMPARE(db.scalar(QStringLiteral("Select Value From SystemSetup")), QStringLiteral("按季,1,4,7,10"));
         db.exec(QStringLiteral("Insert Into SystemSetup (Code, Value) Values ('银行扣款方式', 'x')"));
-        KeysetRow again = conn.openKeysetRow(QStringLiteral("SystemSetup"), QStringLiteral("Code"), QStringLiteral("银行扣款方式"));
+        KeysetRow again =
+            conn.openKeysetRow(QStringLiteral("SystemSetup"), QStringLiteral("Code"), QStringLiteral("银行扣款方式"));
         QVERIFY(!again.eof());
         again.setField(QStringLiteral("Value"), QStringLiteral("it's"));
         again.update();
-        QCOMPARE(db.scalar(QStringLiteral("Select count(*) From SystemSetup Where Value = 'it''s'")), QStringLiteral("2"));
+        QCOMPARE(db.scalar(QStringLiteral("Select count(*) From SystemSetup Where Value = 'it''s'")),
+                 QStringLiteral("2"));
     }
 
     void missingFileIsNeverCreated()
@@ -135,7 +140,8 @@ private slots:
     {
         QTest::addColumn<QString>("connection");
         QTest::addColumn<long>("number");
-        QTest::newRow("unknown provider") << QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb") << 3706L;
+        QTest::newRow("unknown provider")
+            << QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb") << 3706L;
         QTest::newRow("no provider") << QStringLiteral("Data Source=x") << 3706L;
         QTest::newRow("bad syntax") << QStringLiteral("Provider='SQLite") << -2147217805L;
     }

@@ -35,13 +35,15 @@ private slots:
                  QStringLiteral("Update 业主表 Set 业主编号 = '1''4A' Where ZH_ID =0"));
         QCOMPARE(clearOwnerNumberStatement(QStringLiteral("88")),
                  QStringLiteral("Update 业主表 Set 业主编号 = Null Where ZH_ID = 88"));
-        QCOMPARE(clearOwnerNumberStatement(QString()), QStringLiteral("Update 业主表 Set 业主编号 = Null Where ZH_ID = 0"));
+        QCOMPARE(clearOwnerNumberStatement(QString()),
+                 QStringLiteral("Update 业主表 Set 业主编号 = Null Where ZH_ID = 0"));
     }
 
     void officeAndTreeQueriesAsSqlServerReceivesThem()
     {
-        QCOMPARE(officeListSql(), QStringLiteral("Select GYD_DH,GYD_Name   From 设置管理处 Where (商用物业=0 or 商用物业=2)  "
-                                                 "And GYD_DH In ('14','15','16','18','24') Order By len(gyd_dh),GYD_dh"));
+        QCOMPARE(officeListSql(),
+                 QStringLiteral("Select GYD_DH,GYD_Name   From 设置管理处 Where (商用物业=0 or 商用物业=2)  "
+                                "And GYD_DH In ('14','15','16','18','24') Order By len(gyd_dh),GYD_dh"));
         QString expected = QStringLiteral("Select");
         for (int k = 1; k <= 4; ++k)
             expected += QStringLiteral(" (Case When [地址%1] Is Not Null Then [地址%1] Else '' End) +"

@@ -88,9 +88,10 @@ private slots:
         QVERIFY(!form.Command6->isEnabled());
         QVERIFY(form.ProgressBar1->isHidden());
         QVERIFY(form.Label2->text().startsWith(QStringLiteral("业主编号编码规则：项目编号(2位)")));
-        for (const char* name : {"Picture1", "Picture2", "Picture3", "Picture4", "Picture5", "Picture6", "Label1(0)",
-                                 "Label1(4)", "Label2", "Label3", "Label4", "Combo1", "Combo2", "Check1", "TreeView1",
-                                 "MSFlexGrid1", "Command1", "Command6", "ProgressBar1", "StatusBar1"})
+        for (const char* name :
+             {"Picture1",  "Picture2",    "Picture3", "Picture4", "Picture5",     "Picture6",  "Label1(0)",
+              "Label1(4)", "Label2",      "Label3",   "Label4",   "Combo1",       "Combo2",    "Check1",
+              "TreeView1", "MSFlexGrid1", "Command1", "Command6", "ProgressBar1", "StatusBar1"})
             QVERIFY2(form.findChild<QWidget*>(QString::fromUtf8(name)), name);
     }
 
@@ -107,7 +108,8 @@ private slots:
         QCOMPARE(Tw::height(form.Picture3), h - 660 - 900 - 375);
         QCOMPARE(Tw::width(form.Picture3), w - 4440);
         QCOMPARE(Tw::top(form.Picture4), Tw::height(form.Picture3) + 660);
-        QCOMPARE(Tw::width(form.Picture4) - Tw::left(form.Command1) - Tw::width(form.Command1), Tw::left(form.Command2));
+        QCOMPARE(Tw::width(form.Picture4) - Tw::left(form.Command1) - Tw::width(form.Command1),
+                 Tw::left(form.Command2));
         QCOMPARE(Tw::left(form.Label1[0]) + Tw::width(form.Label1[0]) / 2,
                  Tw::left(form.Picture3) + Tw::width(form.Picture3) / 2);
         QCOMPARE(Tw::top(form.Picture6), Tw::top(form.TreeView1) + Tw::height(form.TreeView1));
@@ -210,11 +212,11 @@ private slots:
         QVERIFY(panelShown);
         QCOMPARE(panelText, QStringLiteral("正在生成业主编号，请稍等......"));
         QVERIFY(form.Picture5->isHidden());
-        const int candidates = m_db->scalar(QStringLiteral(
-                                                "Select count(*) From 业主表 y Join 室表 s On s.S_ID = y.S_ID Join 楼表 l "
-                                                "On l.L_ID = s.L_ID Where l.管理处 = '14' And y.说明 = '新进户' "
-                                                "And y.业主编号 Is Null"))
-                                   .toInt();
+        const int candidates =
+            m_db->scalar(QStringLiteral("Select count(*) From 业主表 y Join 室表 s On s.S_ID = y.S_ID Join 楼表 l "
+                                        "On l.L_ID = s.L_ID Where l.管理处 = '14' And y.说明 = '新进户' "
+                                        "And y.业主编号 Is Null"))
+                .toInt();
         QVERIFY(candidates > 100);
         QCOMPARE(form.MSFlexGrid1->rows(), candidates + 1);
         QVERIFY(form.Command3->isEnabled());
@@ -259,9 +261,10 @@ private slots:
         // Clear: the question word for word, every row written and emptied.
         form.Command6->click();
         QCOMPARE(boxes.texts(),
-                 (QStringList{"重要说明：\r\n清除业主编号是为了重新对业主进行编号，\r\n非必要情况下不得清除业主编号！\r\n\r\n"
-                              "您确定要清除业主编号吗？",
-                              "业主编号清除完毕！"}));
+                 (QStringList{
+                     "重要说明：\r\n清除业主编号是为了重新对业主进行编号，\r\n非必要情况下不得清除业主编号！\r\n\r\n"
+                     "您确定要清除业主编号吗？",
+                     "业主编号清除完毕！"}));
         QVERIFY(!form.Command6->isEnabled());
         QCOMPARE(form.MSFlexGrid1->rows(), numbered + 1);
         QCOMPARE(form.MSFlexGrid1->textMatrix(1, 9), QString());

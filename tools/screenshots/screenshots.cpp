@@ -50,7 +50,8 @@ int main(int argc, char** argv)
     const QString db = dir.filePath(QStringLiteral("demo.sqlite"));
     DemoData::createDemoDatabase(db);
     // Every question is answered yes; nothing waits for a person.
-    MsgBoxSeam::setScript([](const MsgRecord& r) { return r.buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::OK; });
+    MsgBoxSeam::setScript(
+        [](const MsgRecord& r) { return r.buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::OK; });
 
     registerMainWindowClientArea();
     Main(QStringLiteral("demo{}演示操作员{}{}物业部{}ADMIN{}管理员{}{}{}{}【】Provider=SQLite;Data Source=") + db,
