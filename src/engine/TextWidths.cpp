@@ -29,16 +29,17 @@ TextWidthCache::TextWidthCache(const QFont& font) : m_metrics(font), m_exact(fon
 // A character that neither kerns nor joins with any digit on either side.
 bool TextWidthCache::digitNeutral(QChar c)
 {
-    const auto known = m_neutral.constFind(c.unicode());
-    if (known != m_neutral.constEnd())
-        return known.value();
+    if (m_neutral.empty())
+        m_neutral.assign(0x10000, -1);
+    if (m_neutral[c.unicode()] >= 0)
+        return m_neutral[c.unicode()] != 0;
     bool neutral = !c.isSurrogate();
     const qreal own = m_exact.horizontalAdvance(QString(c));
     for (char16_t d = u'0'; d <= u'9' && neutral; ++d) {
         neutral = m_exact.horizontalAdvance(QString(c) + QChar(d)) == own + m_digitAdvance &&
                   m_exact.horizontalAdvance(QString(QChar(d)) + c) == m_digitAdvance + own;
     }
-    m_neutral.insert(c.unicode(), neutral);
+    m_neutral[c.unicode()] = neutral ? 1 : 0;
     return neutral;
 }
 

@@ -5,6 +5,7 @@
 #include <QFontMetricsF>
 #include <QHash>
 #include <QString>
+#include <vector>
 
 // Text widths in pixels, exactly as QFontMetrics::horizontalAdvance gives them, for filling a
 // grid of many rows. Shaping a text is the expensive part, and most of a grid's texts differ
@@ -28,6 +29,6 @@ private:
     QFontMetricsF m_exact;
     bool m_uniformDigits = false;
     qreal m_digitAdvance = 0;
-    QHash<char16_t, bool> m_neutral;
+    std::vector<signed char> m_neutral; // per UTF-16 unit: -1 not yet known, else 0 or 1
     QHash<QString, int> m_widths;
 };

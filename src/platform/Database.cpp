@@ -155,10 +155,13 @@ sqlite3_stmt* prepareSqlite(sqlite3* handle, const QString& sql)
 
 void bindId(sqlite3* handle, sqlite3_stmt* statement, bool isInteger, qlonglong value, const QString& text)
 {
-    const QByteArray utf8 = text.toUtf8();
-    const int rc =
-        isInteger ? sqlite3_bind_int64(statement, 1, value)
-                  : sqlite3_bind_text(statement, 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    int rc = SQLITE_OK;
+    if (isInteger) {
+        rc = sqlite3_bind_int64(statement, 1, value);
+    } else {
+        const QByteArray utf8 = text.toUtf8();
+        rc = sqlite3_bind_text(statement, 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    }
     if (rc != SQLITE_OK)
         throw sqliteError(handle, rc);
 }
