@@ -89,7 +89,7 @@ public:
             if (row > 1 && text == m_previous[c])
                 continue;
             m_previous[c] = text;
-            const int width = static_cast<int>(pixelsToTwips(m_widths.width(text))) + kCellTextMargin;
+            const int width = static_cast<int>(pixelsToTwips(m_widths.width(text, c))) + kCellTextMargin;
             if (width > current)
                 grid.setColWidth(c, width);
         }
