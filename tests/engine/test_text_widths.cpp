@@ -41,10 +41,13 @@ private:
     {
         const QFontMetrics metrics(font);
         TextWidthCache cache(font);
-        // Twice: the second round is answered from the cache.
+        // Twice: the second round is answered from the cache; through a column slot, texts of
+        // one shape in a row are answered from the slot's memo.
         for (int round = 0; round < 2; ++round)
-            for (const QString& text : samples())
+            for (const QString& text : samples()) {
                 QVERIFY2(cache.width(text) == metrics.horizontalAdvance(text), qPrintable(text));
+                QVERIFY2(cache.width(text, round) == metrics.horizontalAdvance(text), qPrintable(text));
+            }
         QCOMPARE(cache.width(QString()), 0);
     }
 
