@@ -24,9 +24,8 @@ QString quarterlyMonths(int startMonth)
     int month = startMonth;
     for (int i = 0; i < 4; ++i) {
         months << QString::number(month);
-        month += 3;
-        if (month > 12)
-            month -= 12;
+        // Three on, wrapping past December; done as one step so that no start month overflows.
+        month = month > 9 ? month - 9 : month + 3;
     }
     return months.join(u',');
 }

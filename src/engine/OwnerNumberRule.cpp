@@ -226,7 +226,8 @@ int toInteger16(const QVariant& value)
             throw RuntimeError(13, QStringLiteral("类型不匹配"));
     }
     number = std::nearbyint(number); // the classic integer conversion rounds halves to even
-    if (number < -32768.0 || number > 32767.0)
+    // Written so that NaN is an overflow too.
+    if (!(number >= -32768.0 && number <= 32767.0))
         throw RuntimeError(6, QStringLiteral("溢出"));
     return static_cast<int>(number);
 }
@@ -243,7 +244,9 @@ QString ResaleCounter::letter(const QString& roomId)
     Recordset& rs = m_query->open(roomId);
     if (rs.eof())
         return QStringLiteral("A");
-    return resaleLetter(toInteger16(rs.field(QStringLiteral("转卖次数"))));
+    if (m_countField < 0) // the same statement every time: its field is found once
+        m_countField = rs.fieldIndex(QStringLiteral("转卖次数"));
+    return resaleLetter(toInteger16(rs.field(m_countField)));
 }
 
 QString resaleLetter(Connection& connection, const QString& buildingId, const QString& roomId)

@@ -80,6 +80,7 @@ public:
 
 private:
     std::unique_ptr<RecordsetQuery> m_query;
+    int m_countField = -1;
 };
 
 // The resale letter of one room. The building id is part of the operation's signature but the

@@ -131,8 +131,11 @@ ConnectionStringParse parseConnectionString(const QString& text)
 
 QString connectionStringValue(const QString& value)
 {
-    const bool needsQuotes = value.contains(u';') || value.contains(u'\'') || value.contains(u'"') ||
-                             (!value.isEmpty() && (isBlank(value.front()) || isBlank(value.back())));
+    // Bare, a value loses whatever trimming drops (any Unicode blank, not only ASCII ones), and a
+    // leading '=' would read as "==", a literal '=' of the key.
+    const bool needsQuotes =
+        value.contains(u';') || value.contains(u'\'') || value.contains(u'"') ||
+        (!value.isEmpty() && (value.front().isSpace() || value.back().isSpace() || value.front() == u'='));
     if (!needsQuotes)
         return value;
     QString doubled = value;

@@ -27,7 +27,7 @@ ConnectionStringParse parseConnectionString(const QString& text);
 QString canonicalConnectionKey(const QString& key);
 
 // A value as it must be written after "key=" so that parsing gives it back unchanged:
-// verbatim unless it holds ';', a quote or outer blanks, then in double quotes.
+// verbatim unless it holds ';', a quote or outer blanks or starts with '=', then in double quotes.
 QString connectionStringValue(const QString& value);
 
 // The same for a value the template writes between single quotes: the single-quoted form

@@ -16,31 +16,40 @@ private slots:
         QTest::addColumn<bool>("ok");
         QTest::addColumn<Pairs>("pairs");
         auto p = [](std::initializer_list<QPair<QString, QString>> l) { return Pairs(l); };
-        QTest::newRow("template") << QStringLiteral("Provider=SQLOLEDB.1;Password=pw;Persist Security Info=False;User ID=sa;"
-                                                    "Initial Catalog='物业';Data Source='SRV\\SQLEXPRESS'")
+        QTest::newRow("template") << QStringLiteral(
+                                         "Provider=SQLOLEDB.1;Password=pw;Persist Security Info=False;User ID=sa;"
+                                         "Initial Catalog='物业';Data Source='SRV\\SQLEXPRESS'")
                                   << true
-                                  << p({{"provider", "SQLOLEDB.1"}, {"password", "pw"}, {"persist security info", "False"},
-                                        {"user id", "sa"}, {"initial catalog", "物业"},
+                                  << p({{"provider", "SQLOLEDB.1"},
+                                        {"password", "pw"},
+                                        {"persist security info", "False"},
+                                        {"user id", "sa"},
+                                        {"initial catalog", "物业"},
                                         {"data source", "SRV\\SQLEXPRESS"}});
-        QTest::newRow("synonyms") << QStringLiteral("server=a;Database=b;UID=c;pwd=d;Trusted_Connection=yes;Connection Timeout=5")
+        QTest::newRow("synonyms") << QStringLiteral(
+                                         "server=a;Database=b;UID=c;pwd=d;Trusted_Connection=yes;Connection Timeout=5")
                                   << true
-                                  << p({{"data source", "a"}, {"initial catalog", "b"}, {"user id", "c"},
-                                        {"password", "d"}, {"integrated security", "yes"}, {"connect timeout", "5"}});
-        QTest::newRow("address synonyms") << QStringLiteral("Addr=x;Network Address=y") << true
-                                          << p({{"data source", "y"}});
+                                  << p({{"data source", "a"},
+                                        {"initial catalog", "b"},
+                                        {"user id", "c"},
+                                        {"password", "d"},
+                                        {"integrated security", "yes"},
+                                        {"connect timeout", "5"}});
+        QTest::newRow("address synonyms")
+            << QStringLiteral("Addr=x;Network Address=y") << true << p({{"data source", "y"}});
         QTest::newRow("blanks trimmed") << QStringLiteral("  User ID  =  sa  ;  Password =  a b  ") << true
                                         << p({{"user id", "sa"}, {"password", "a b"}});
         QTest::newRow("double quoted with ; and doubled quote")
             << QStringLiteral("Password=\"a;b\"\"c\";User ID=x") << true
             << p({{"password", "a;b\"c"}, {"user id", "x"}});
-        QTest::newRow("single quoted keeps outer blanks") << QStringLiteral("Password=' p ';") << true
-                                                          << p({{"password", " p "}});
-        QTest::newRow("single quoted with doubled quote") << QStringLiteral("Initial Catalog='O''Brien'") << true
-                                                          << p({{"initial catalog", "O'Brien"}});
+        QTest::newRow("single quoted keeps outer blanks")
+            << QStringLiteral("Password=' p ';") << true << p({{"password", " p "}});
+        QTest::newRow("single quoted with doubled quote")
+            << QStringLiteral("Initial Catalog='O''Brien'") << true << p({{"initial catalog", "O'Brien"}});
         QTest::newRow("== in key") << QStringLiteral("a==b=c") << true << p({{"a=b", "c"}});
         QTest::newRow("last wins") << QStringLiteral("User ID=a;UID=b") << true << p({{"user id", "b"}});
-        QTest::newRow("first provider wins") << QStringLiteral("Provider=SQLite;Provider=SQLOLEDB") << true
-                                             << p({{"provider", "SQLite"}});
+        QTest::newRow("first provider wins")
+            << QStringLiteral("Provider=SQLite;Provider=SQLOLEDB") << true << p({{"provider", "SQLite"}});
         QTest::newRow("empty segments") << QStringLiteral(";;Provider=SQLite;;") << true << p({{"provider", "SQLite"}});
         QTest::newRow("empty") << QString() << true << Pairs();
         QTest::newRow("empty value") << QStringLiteral("Password=;User ID=") << true
@@ -68,9 +77,15 @@ private slots:
     void quotedValuesRoundTrip_data()
     {
         QTest::addColumn<QString>("value");
-        for (const char* v : {"plain", "a;b", "O'Brien", "say \"hi\"", " lead", "trail ", "both'\";", "", "HOST\\SQLEXPRESS",
-                              "a=b", "密码;x"})
+        for (const char* v : {"plain", "a;b", "O'Brien", "say \"hi\"", " lead", "trail ", "both'\";", "",
+                              "HOST\\SQLEXPRESS", "a=b", "密码;x"})
             QTest::newRow(v) << QString::fromUtf8(v);
+        // Bare, these would lose their first character to the key ("==") or their blanks to trimming.
+        QTest::newRow("leading =") << QStringLiteral("=x");
+        QTest::newRow("only =") << QStringLiteral("=");
+        QTest::newRow("ideographic blank first") << QStringLiteral("\u3000密码");
+        QTest::newRow("no-break blank last") << QStringLiteral("pw\u00a0");
+        QTest::newRow("vertical tab first") << QStringLiteral("\vpw");
     }
 
     void quotedValuesRoundTrip()
@@ -86,13 +101,37 @@ private slots:
         QCOMPARE(parsed.settings.pairs.size(), 3); // nothing injected
     }
 
+    // What parses, written back, parses to the same pairs.
+    void formatRoundTrip_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("template") << QStringLiteral("Provider=SQLOLEDB.1;Password=pw;User ID=sa;Initial Catalog='物业';"
+                                                    "Data Source='SRV\\SQLEXPRESS'");
+        QTest::newRow("quoted leading =") << QStringLiteral("Password='=x';User ID=\"==\"");
+        QTest::newRow("quoted Unicode blanks") << QStringLiteral("Password='\u3000a\u00a0';Initial Catalog=\"\u2028\"");
+        QTest::newRow("== in key, = in value") << QStringLiteral("a====b=c=d");
+        QTest::newRow("quotes inside") << QStringLiteral("Password=\"a;b\"\"c'\"");
+    }
+
+    void formatRoundTrip()
+    {
+        QFETCH(QString, text);
+        const ConnectionStringParse parsed = parseConnectionString(text);
+        QVERIFY2(parsed.ok, qPrintable(parsed.error));
+        const QString written = formatConnectionString(parsed.settings);
+        const ConnectionStringParse again = parseConnectionString(written);
+        QVERIFY2(again.ok, qPrintable(written + u' ' + again.error));
+        QCOMPARE(again.settings.pairs, parsed.settings.pairs);
+    }
+
     void odbcString_data()
     {
         QTest::addColumn<QString>("connection");
         QTest::addColumn<QString>("odbc");
         const QString tail = QStringLiteral("TDS_Version=7.4;ClientCharset=UTF-8;");
-        QTest::newRow("template") << QStringLiteral("Provider=SQLOLEDB.1;Password=pw;User ID=sa;Initial Catalog='物业';Data Source='db1'")
-                                  << QStringLiteral("DRIVER=FreeTDS;SERVER=db1;DATABASE=物业;UID=sa;PWD=pw;") + tail;
+        QTest::newRow("template")
+            << QStringLiteral("Provider=SQLOLEDB.1;Password=pw;User ID=sa;Initial Catalog='物业';Data Source='db1'")
+            << QStringLiteral("DRIVER=FreeTDS;SERVER=db1;DATABASE=物业;UID=sa;PWD=pw;") + tail;
         QTest::newRow("instance") << QStringLiteral("Provider=SQLOLEDB;Data Source=HOST\\SQLEXPRESS;User ID=sa")
                                   << QStringLiteral("DRIVER=FreeTDS;SERVER=HOST\\SQLEXPRESS;UID=sa;PWD=;") + tail;
         QTest::newRow("port") << QStringLiteral("Provider=MSOLEDBSQL;Data Source=tcp:10.0.0.5,1433")
@@ -100,13 +139,22 @@ private slots:
         QTest::newRow("local") << QStringLiteral("Provider=SQLNCLI11;Data Source=(local)")
                                << QStringLiteral("DRIVER=FreeTDS;SERVER=127.0.0.1;UID=;PWD=;") + tail;
         QTest::newRow("dot instance") << QStringLiteral("Provider=SQLOLEDB;Data Source=.\\SQLEXPRESS")
-                                      << QStringLiteral("DRIVER=FreeTDS;SERVER=127.0.0.1\\SQLEXPRESS;UID=;PWD=;") + tail;
+                                      << QStringLiteral("DRIVER=FreeTDS;SERVER=127.0.0.1\\SQLEXPRESS;UID=;PWD=;") +
+                                             tail;
         QTest::newRow("sspi") << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Integrated Security=SSPI")
                               << QStringLiteral("DRIVER=FreeTDS;SERVER=db;Trusted_Connection=Yes;") + tail;
         QTest::newRow("password with ; braced") << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Password=\"a;b\"")
                                                 << QStringLiteral("DRIVER=FreeTDS;SERVER=db;UID=;PWD={a;b};") + tail;
         QTest::newRow("other driver") << QStringLiteral("Provider=SQLOLEDB;Driver=SQLite3;Database=/tmp/x.db")
                                       << QStringLiteral("DRIVER=SQLite3;DATABASE=/tmp/x.db;UID=;PWD=;");
+        // unixODBC and FreeTDS read a bare value up to ';' whatever it holds: braces only when needed.
+        QTest::newRow("brace without ; stays bare")
+            << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Password=\"a}b{c\"")
+            << QStringLiteral("DRIVER=FreeTDS;SERVER=db;UID=;PWD=a}b{c;") + tail;
+        QTest::newRow("= stays bare") << QStringLiteral("Provider=SQLOLEDB;Driver=SQLite3;Database=/tmp/a=b.db")
+                                      << QStringLiteral("DRIVER=SQLite3;DATABASE=/tmp/a=b.db;UID=;PWD=;");
+        QTest::newRow("leading { braced") << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Password={pw")
+                                          << QStringLiteral("DRIVER=FreeTDS;SERVER=db;UID=;PWD={{pw};") + tail;
     }
 
     void odbcString()
@@ -121,6 +169,12 @@ private slots:
         QTest::addColumn<QString>("connection");
         QTest::newRow("no server") << QStringLiteral("Provider=SQLOLEDB.1;Data Source=''");
         QTest::newRow("brace-semicolon") << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Password=\"a};b\"");
+        // unixODBC would end the braced value at the '}' and load the library named after it.
+        QTest::newRow("brace inside braces")
+            << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Password=\"x}DRIVER=/nonexistent/evil.so;\"");
+        QTest::newRow("brace with outer blank") << QStringLiteral("Provider=SQLOLEDB;Data Source=db;User ID=' a}'");
+        QTest::newRow("NUL cuts the keys after it")
+            << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Password=a") + QChar(0) + QStringLiteral("b");
         QTest::newRow("bad syntax") << QStringLiteral("Provider=SQLOLEDB;Password='x");
     }
 
