@@ -275,19 +275,6 @@ void Recordset::moveNext()
         throw driverError(m_query.lastError());
 }
 
-void Recordset::rerun()
-{
-    if (m_statement) {
-        step();
-        return;
-    }
-    if (!m_query.exec())
-        throw driverError(m_query.lastError());
-    m_eof = !m_query.next();
-    if (m_eof && m_query.lastError().isValid())
-        throw driverError(m_query.lastError());
-}
-
 // ---------------------------------------------------------------- RecordsetQuery
 
 RecordsetQuery::RecordsetQuery(Connection& connection, QString before, QString after)
@@ -320,7 +307,7 @@ Recordset& RecordsetQuery::open(const QString& id)
     sqlite3_stmt* statement = m_recordset->m_statement.get();
     sqlite3_reset(statement);
     bindId(handle, statement, ok, value, number);
-    m_recordset->rerun();
+    m_recordset->step();
     return *m_recordset;
 }
 

@@ -53,8 +53,7 @@ private:
     // On the embedded database rows are read straight from SQLite: only the columns asked for
     // are converted, with no second copy of each row.
     Recordset(struct sqlite3* handle, struct sqlite3_stmt* statement);
-    void rerun(); // executes the (prepared) query again and reads its first row
-    void step();
+    void step(); // the next row of a statement prepared on the embedded database
     QSqlQuery m_query;
     struct sqlite3* m_handle = nullptr;
     std::unique_ptr<struct sqlite3_stmt, SqliteStatementFinalizer> m_statement;

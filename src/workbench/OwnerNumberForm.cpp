@@ -461,19 +461,11 @@ void OwnerNumberForm::Command3_Click()
             CommandLock lock(inputControls());
             showPleaseWait(QStringLiteral("正在保存业主编号，请稍等......"));
             MSFlexGrid1->setRedraw(false);
-            const int idColumn = MSFlexGrid1->cols() - 1;
-            int written = 0;
-            for (int r = 1; r < MSFlexGrid1->rows(); ++r) {
+            // Rooms without a building number have no number and are skipped.
+            writeRows([this](int r, const QString& id) {
                 const QString number = MSFlexGrid1->textMatrix(r, 9);
-                if (number.isEmpty())
-                    continue;
-                try {
-                    gConn().execute(saveOwnerNumberStatement(number, MSFlexGrid1->textMatrix(r, idColumn)));
-                } catch (const RuntimeError& e) {
-                    throw e.withContext(QStringLiteral("已写入 %1 行，第 %2 行出错。").arg(written).arg(r));
-                }
-                ++written;
-            }
+                return number.isEmpty() ? QString() : saveOwnerNumberStatement(number, id);
+            });
             MSFlexGrid1->setRedraw(true);
             hidePleaseWait();
             MsgBox(QStringLiteral("业主编号保存完毕！"), MsgButtons::OK, MsgIcon::Information,
@@ -485,6 +477,27 @@ void OwnerNumberForm::Command3_Click()
             MSFlexGrid1->setRedraw(true);
             hidePleaseWait();
         });
+}
+
+void OwnerNumberForm::writeRows(const std::function<QString(int, const QString&)>& statementFor,
+                                const std::function<void(int)>& afterRow)
+{
+    const int idColumn = MSFlexGrid1->cols() - 1;
+    int written = 0;
+    for (int r = 1; r < MSFlexGrid1->rows(); ++r) {
+        const QString sql = statementFor(r, MSFlexGrid1->textMatrix(r, idColumn));
+        if (sql.isEmpty())
+            continue;
+        try {
+            gConn().execute(sql);
+        } catch (const RuntimeError& e) {
+            // Nothing is rolled back: the user is told how far the rows got.
+            throw e.withContext(QStringLiteral("已写入 %1 行，第 %2 行出错。").arg(written).arg(r));
+        }
+        if (afterRow)
+            afterRow(r);
+        ++written;
+    }
 }
 
 void OwnerNumberForm::Command6_Click()
@@ -499,17 +512,8 @@ void OwnerNumberForm::Command6_Click()
         [this] {
             CommandLock lock(inputControls());
             MSFlexGrid1->setRedraw(false);
-            const int idColumn = MSFlexGrid1->cols() - 1;
-            int written = 0;
-            for (int r = 1; r < MSFlexGrid1->rows(); ++r) {
-                try {
-                    gConn().execute(clearOwnerNumberStatement(MSFlexGrid1->textMatrix(r, idColumn)));
-                } catch (const RuntimeError& e) {
-                    throw e.withContext(QStringLiteral("已写入 %1 行，第 %2 行出错。").arg(written).arg(r));
-                }
-                MSFlexGrid1->setTextMatrix(r, 9, QString());
-                ++written;
-            }
+            writeRows([](int, const QString& id) { return clearOwnerNumberStatement(id); },
+                      [this](int r) { MSFlexGrid1->setTextMatrix(r, 9, QString()); });
             MSFlexGrid1->setRedraw(true);
             MsgBox(QStringLiteral("业主编号清除完毕！"), MsgButtons::OK, MsgIcon::Information,
                    QStringLiteral("系统提示"));

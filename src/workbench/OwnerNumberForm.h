@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 class FlexGrid;
 class QCheckBox;
@@ -41,6 +42,10 @@ private:
     void Command4_Click();
     void MSFlexGrid1_Click();
 
+    // One statement per data row (given the row and its ZH_ID cell; empty skips the row), then
+    // `afterRow`; a failure stops there and says how many rows were written.
+    void writeRows(const std::function<QString(int, const QString&)>& statementFor,
+                   const std::function<void(int)>& afterRow = {});
     void collectSelectedBuildings();
     void showPleaseWait(const QString& text);
     void hidePleaseWait();

@@ -85,6 +85,19 @@ const QString kOffice = QStringLiteral("14 澄岭花园管理处");
 
 } // namespace
 
+// A connection to the fixture and a grid set up as the workbench's load sets it up.
+struct Filling
+{
+    Filling(const FixtureDatabase& db, const QFont& font)
+    {
+        conn.open(db.connectionString());
+        grid.setFont(font);
+        SetUpOwnerNumberGrid(grid);
+    }
+    Connection conn;
+    FlexGrid grid;
+};
+
 class GridBuildersTest : public QObject
 {
     Q_OBJECT
@@ -221,11 +234,9 @@ private slots:
         e.owner(1, t("甲"));
         e.owner(2, t("乙"), QStringLiteral("新进户"), t("14A00110102A"));
         e.movedOut(3, 1);
-        Connection conn;
-        conn.open(db.connectionString());
-        FlexGrid grid;
-        grid.setFont(m_font);
-        SetUpOwnerNumberGrid(grid);
+        Filling f(db, m_font);
+        Connection& conn = f.conn;
+        FlexGrid& grid = f.grid;
 
         fillCandidates(conn, grid, QStringLiteral("1"));
         QCOMPARE(column(grid, 1), QStringList{QStringLiteral("甲")});
@@ -253,11 +264,9 @@ private slots:
         e.owner(1, kNull);
         e.owner(2, t("钱"));
         e.owner(3, t("孙"));
-        Connection conn;
-        conn.open(db.connectionString());
-        FlexGrid grid;
-        grid.setFont(m_font);
-        SetUpOwnerNumberGrid(grid);
+        Filling f(db, m_font);
+        Connection& conn = f.conn;
+        FlexGrid& grid = f.grid;
         fillCandidates(conn, grid, QStringLiteral("1,2"));
 
         QCOMPARE(grid.rows(), 4);
@@ -287,11 +296,9 @@ private slots:
         e.owner(1, t("甲"));
         e.owner(2, t("乙"));
         e.owner(3, t("丙"));
-        Connection conn;
-        conn.open(db.connectionString());
-        FlexGrid grid;
-        grid.setFont(m_font);
-        SetUpOwnerNumberGrid(grid);
+        Filling f(db, m_font);
+        Connection& conn = f.conn;
+        FlexGrid& grid = f.grid;
         fillCandidates(conn, grid, QStringLiteral("1"));
         QCOMPARE(column(grid, 8), (QStringList{QStringLiteral("C"), QStringLiteral("A"), QString()}));
         QCOMPARE(column(grid, 9), (QStringList{QStringLiteral("14A00320501C"), QStringLiteral("14A00320502A"),
@@ -311,11 +318,9 @@ private slots:
         e.owner(2, t("乙"), QStringLiteral("新进户"), t("1X"));
         e.owner(3, t("丙"), QStringLiteral("新进户"), t("14A00010103A"));
         e.movedOut(1, 1); // moved out after the number was saved
-        Connection conn;
-        conn.open(db.connectionString());
-        FlexGrid grid;
-        grid.setFont(m_font);
-        SetUpOwnerNumberGrid(grid);
+        Filling f(db, m_font);
+        Connection& conn = f.conn;
+        FlexGrid& grid = f.grid;
         FillExistingGrid(conn, grid, kOffice, QStringLiteral("1,2"), m_font);
 
         QCOMPARE(grid.rows(), 4);
@@ -336,11 +341,9 @@ private slots:
         e.building(1, QStringLiteral("1'4"), t("1"), t("幢"));
         e.room(1, 1, t("101"));
         e.owner(1, t("甲"));
-        Connection conn;
-        conn.open(db.connectionString());
-        FlexGrid grid;
-        grid.setFont(m_font);
-        SetUpOwnerNumberGrid(grid);
+        Filling f(db, m_font);
+        Connection& conn = f.conn;
+        FlexGrid& grid = f.grid;
         fillCandidates(conn, grid, QStringLiteral("1"), QStringLiteral("1'4 引号管理处"));
         QCOMPARE(grid.rows(), 2);
         QCOMPARE(grid.textMatrix(1, 3), QStringLiteral("1'4"));
@@ -350,11 +353,9 @@ private slots:
     void nonNumericBuildingIdIsError13()
     {
         FixtureDatabase db;
-        Connection conn;
-        conn.open(db.connectionString());
-        FlexGrid grid;
-        grid.setFont(m_font);
-        SetUpOwnerNumberGrid(grid);
+        Filling f(db, m_font);
+        Connection& conn = f.conn;
+        FlexGrid& grid = f.grid;
         grid.setRows(3);
         QCOMPARE(errorNumber([&] { fillCandidates(conn, grid, QStringLiteral("1,L2")); }), 13L);
         QCOMPARE(errorNumber([&] { FillExistingGrid(conn, grid, kOffice, QStringLiteral("1;2"), m_font); }), 13L);
@@ -374,11 +375,9 @@ private slots:
         // More moved-out owners than a 16-bit count holds.
         db.exec(QStringLiteral("With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < 32768) "
                                "Insert Into 业主表 (ZH_ID, S_ID, 说明) Select 1000 + i, 2, '迁出' From n"));
-        Connection conn;
-        conn.open(db.connectionString());
-        FlexGrid grid;
-        grid.setFont(m_font);
-        SetUpOwnerNumberGrid(grid);
+        Filling f(db, m_font);
+        Connection& conn = f.conn;
+        FlexGrid& grid = f.grid;
         QCOMPARE(errorNumber([&] { fillCandidates(conn, grid, QStringLiteral("1")); }), 6L);
         QVERIFY(grid.redraw());
         QCOMPARE(grid.model()->rowCount(), grid.rows() - 1); // the view sees what the grid holds
@@ -396,11 +395,9 @@ private slots:
         e.room(2, 2, t("101"));
         e.owner(1, t("欧阳甲"));
         e.owner(2, t("乙"));
-        Connection conn;
-        conn.open(db.connectionString());
-        FlexGrid grid;
-        grid.setFont(m_font);
-        SetUpOwnerNumberGrid(grid);
+        Filling f(db, m_font);
+        Connection& conn = f.conn;
+        FlexGrid& grid = f.grid;
         QList<int> before;
         for (int c = 0; c < grid.cols(); ++c)
             before << grid.colWidth(c);

@@ -37,6 +37,14 @@ void tickAll(OwnerNumberForm& form)
     emit form.Check1->clicked(true);
 }
 
+// Office 14, every building ticked, numbers generated.
+void generateForOffice14(OwnerNumberForm& form)
+{
+    chooseOffice(form, QStringLiteral("14"));
+    tickAll(form);
+    form.Command2->click();
+}
+
 QStringList nodeKeys(const OwnerNumberForm& form)
 {
     QStringList keys;
@@ -51,6 +59,16 @@ class WorkbenchTest : public QObject
     Q_OBJECT
 private:
     std::unique_ptr<FixtureDatabase> m_db;
+
+    // Owners of office 14 that match `condition` (on 业主表 as y).
+    int office14Owners(const QString& condition) const
+    {
+        return m_db
+            ->scalar(QStringLiteral("Select count(*) From 业主表 y Join 室表 s On s.S_ID = y.S_ID Join 楼表 l "
+                                    "On l.L_ID = s.L_ID Where l.管理处 = '14' And ") +
+                     condition)
+            .toInt();
+    }
 
 private slots:
     void init()
@@ -212,11 +230,7 @@ private slots:
         QVERIFY(panelShown);
         QCOMPARE(panelText, QStringLiteral("正在生成业主编号，请稍等......"));
         QVERIFY(form.Picture5->isHidden());
-        const int candidates =
-            m_db->scalar(QStringLiteral("Select count(*) From 业主表 y Join 室表 s On s.S_ID = y.S_ID Join 楼表 l "
-                                        "On l.L_ID = s.L_ID Where l.管理处 = '14' And y.说明 = '新进户' "
-                                        "And y.业主编号 Is Null"))
-                .toInt();
+        const int candidates = office14Owners(QStringLiteral("y.说明 = '新进户' And y.业主编号 Is Null"));
         QVERIFY(candidates > 100);
         QCOMPARE(form.MSFlexGrid1->rows(), candidates + 1);
         QVERIFY(form.Command3->isEnabled());
@@ -233,10 +247,7 @@ private slots:
         QCOMPARE(boxes.boxes().at(0).icon, MsgIcon::Question);
         QCOMPARE(boxes.boxes().at(0).buttons, MsgButtons::YesNo);
         QVERIFY(!form.Command3->isEnabled());
-        QCOMPARE(m_db->scalar(QStringLiteral("Select count(*) From 业主表 y Join 室表 s On s.S_ID = y.S_ID Join 楼表 l "
-                                             "On l.L_ID = s.L_ID Where l.管理处 = '14' And y.业主编号 Is Not Null"))
-                     .toInt(),
-                 numbered);
+        QCOMPARE(office14Owners(QStringLiteral("y.业主编号 Is Not Null")), numbered);
         // The grid's own number for its first numbered row is what the table holds.
         for (int r = 1; r < form.MSFlexGrid1->rows(); ++r)
             if (!form.MSFlexGrid1->textMatrix(r, 9).isEmpty()) {
@@ -268,25 +279,19 @@ private slots:
         QVERIFY(!form.Command6->isEnabled());
         QCOMPARE(form.MSFlexGrid1->rows(), numbered + 1);
         QCOMPARE(form.MSFlexGrid1->textMatrix(1, 9), QString());
-        QCOMPARE(m_db->scalar(QStringLiteral("Select count(*) From 业主表 y Join 室表 s On s.S_ID = y.S_ID Join 楼表 l "
-                                             "On l.L_ID = s.L_ID Where l.管理处 = '14' And y.业主编号 Is Not Null")),
-                 QStringLiteral("0"));
+        QCOMPARE(office14Owners(QStringLiteral("y.业主编号 Is Not Null")), 0);
     }
 
     void answeringNoWritesNothing()
     {
         MessageRecorder boxes;
         OwnerNumberForm form;
-        chooseOffice(form, QStringLiteral("14"));
-        tickAll(form);
-        form.Command2->click();
+        generateForOffice14(form);
         boxes.answerNext(MsgAnswer::No);
         form.Command3->click();
         QCOMPARE(boxes.texts(), QStringList{"您确定要保存业主编号吗？"});
         QVERIFY(form.Command3->isEnabled());
-        QCOMPARE(m_db->scalar(QStringLiteral("Select count(*) From 业主表 y Join 室表 s On s.S_ID = y.S_ID Join 楼表 l "
-                                             "On l.L_ID = s.L_ID Where l.管理处 = '14' And y.业主编号 Is Not Null")),
-                 QStringLiteral("0"));
+        QCOMPARE(office14Owners(QStringLiteral("y.业主编号 Is Not Null")), 0);
     }
 
     void allNumberedGivesTheTwoPartMessage()
@@ -323,9 +328,7 @@ private slots:
     {
         MessageRecorder boxes;
         OwnerNumberForm form;
-        chooseOffice(form, QStringLiteral("14"));
-        tickAll(form);
-        form.Command2->click();
+        generateForOffice14(form);
         QVERIFY(form.Command3->isEnabled());
         m_db->exec(QStringLiteral("Drop Table 业主表"));
         boxes.clear();
@@ -346,9 +349,7 @@ private slots:
     {
         MessageRecorder boxes;
         OwnerNumberForm form;
-        chooseOffice(form, QStringLiteral("14"));
-        tickAll(form);
-        form.Command2->click();
+        generateForOffice14(form);
         // The fifth numbered row violates a rule of the database.
         QStringList ids;
         int failingRow = 0;
@@ -378,9 +379,7 @@ private slots:
     {
         MessageRecorder boxes;
         OwnerNumberForm form;
-        chooseOffice(form, QStringLiteral("14"));
-        tickAll(form);
-        form.Command2->click();
+        generateForOffice14(form);
         {
             QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("locker"));
             other.setDatabaseName(m_db->path());
@@ -402,9 +401,7 @@ private slots:
     {
         MessageRecorder boxes;
         OwnerNumberForm form;
-        chooseOffice(form, QStringLiteral("14"));
-        tickAll(form);
-        form.Command2->click();
+        generateForOffice14(form);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const QModelIndex cell = form.MSFlexGrid1->model()->index(2, 5);
