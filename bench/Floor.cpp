@@ -1,6 +1,7 @@
 #include "Floor.h"
 
 #include "platform/Database.h"
+#include "platform/SqliteBackend.h"
 
 #include <QElapsedTimer>
 #include <sqlite3.h>

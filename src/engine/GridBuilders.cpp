@@ -181,9 +181,10 @@ void fillGrid(Connection& conn, FlexGrid& grid, GridKind kind, const QString& of
     }
     rs.reset();
 
-    ResaleCounter counter(conn);
+    // Every room's moved-out owners in one statement, rather than one request per row.
+    const ResaleCounts counts(conn, buildingList);
     for (int row = 1; row < grid.rows(); ++row) {
-        grid.setTextMatrix(row, kResale, counter.letter(grid.textMatrix(row, lastCol - 1)));
+        grid.setTextMatrix(row, kResale, counts.letter(grid.textMatrix(row, lastCol - 1)));
         if (kind == GridKind::Candidate)
             grid.setTextMatrix(row, kOwnerNumber,
                                composeOwnerNumber(grid.textMatrix(row, kOfficeCode), grid.textMatrix(row, kArea),

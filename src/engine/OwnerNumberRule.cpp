@@ -1,5 +1,6 @@
 #include "engine/OwnerNumberRule.h"
 
+#include <QStringList>
 #include <cmath>
 
 const QString kNoBuildingNumber = QStringLiteral("无幢号");
@@ -232,26 +233,67 @@ int toInteger16(const QVariant& value)
     return static_cast<int>(number);
 }
 
-ResaleCounter::ResaleCounter(Connection& connection)
-    : m_query(std::make_unique<RecordsetQuery>(connection, kCountBefore, kCountAfter))
+namespace {
+// Ids compared as numbers: the grid's text "12" and a count's 12 or 12.0 are the same room.
+QString roomKey(const QVariant& id)
 {
+    if (id.isNull())
+        return {};
+    switch (id.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::ULongLong:
+    case QMetaType::UInt:
+        return QString::number(id.toLongLong());
+    case QMetaType::Double: {
+        const double d = id.toDouble();
+        if (std::floor(d) == d && std::fabs(d) < 9.0e18)
+            return QString::number(static_cast<qlonglong>(d));
+        return QString::number(d, 'g', 17);
+    }
+    default: {
+        const QString text = id.toString().trimmed();
+        bool ok = false;
+        const qlonglong n = text.toLongLong(&ok);
+        return ok ? QString::number(n) : text;
+    }
+    }
+}
+} // namespace
+
+QString resaleCountsSql(const QString& buildingList)
+{
+    QStringList ids;
+    for (const QString& id : buildingList.split(u','))
+        ids << sqlNumber(id);
+    return QStringLiteral("Select 业主表.S_ID, COUNT(业主表.zh_id) as 转卖次数 From 业主表") +
+           QStringLiteral(" Where 业主表.说明='迁出' And 业主表.S_ID In (Select 室表.S_ID From 室表 Where 室表.L_ID in (") +
+           ids.join(u',') + QStringLiteral(")) Group By 业主表.S_ID");
 }
 
-ResaleCounter::~ResaleCounter() = default;
-
-QString ResaleCounter::letter(const QString& roomId)
+ResaleCounts::ResaleCounts(Connection& connection, const QString& buildingList)
 {
-    Recordset& rs = m_query->open(roomId);
-    if (rs.eof())
-        return QStringLiteral("A");
-    if (m_countField < 0) // the same statement every time: its field is found once
-        m_countField = rs.fieldIndex(QStringLiteral("转卖次数"));
-    return resaleLetter(toInteger16(rs.field(m_countField)));
+    Recordset rs = connection.openRecordset(resaleCountsSql(buildingList));
+    const int room = rs.fieldIndex(QStringLiteral("S_ID"));
+    const int count = rs.fieldIndex(QStringLiteral("转卖次数"));
+    for (; !rs.eof(); rs.moveNext())
+        m_counts.insert(roomKey(rs.field(room)), rs.field(count));
+}
+
+QString ResaleCounts::letter(const QString& roomId) const
+{
+    const auto it = m_counts.constFind(roomKey(QVariant(sqlNumber(roomId))));
+    return it == m_counts.constEnd() ? QStringLiteral("A") : resaleLetter(toInteger16(it.value()));
 }
 
 QString resaleLetter(Connection& connection, const QString& buildingId, const QString& roomId)
 {
     Q_UNUSED(buildingId);
-    ResaleCounter counter(connection);
-    return counter.letter(roomId);
+    Recordset rs = connection.openRecordset(resaleCountSql(roomId));
+    if (rs.eof())
+        return QStringLiteral("A");
+    const QString letter = resaleLetter(toInteger16(rs.field(QStringLiteral("转卖次数"))));
+    while (!rs.eof()) // read to the end: nothing left for the server to cancel
+        rs.moveNext();
+    return letter;
 }

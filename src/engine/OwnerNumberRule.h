@@ -3,9 +3,9 @@
 #include "platform/Database.h"
 
 #include <QChar>
+#include <QHash>
 #include <QString>
 #include <QVariant>
-#include <memory>
 
 // The owner number: office code + area letter + building (3) + unit + room (4) + resale letter.
 // Every field is taken at the length its derivation yields; nothing is padded or cut afterwards.
@@ -65,22 +65,22 @@ QString resaleCountSql(const QString& roomId);
 // 94 for NULL.
 int toInteger16(const QVariant& value);
 
-// Counts the moved-out owners of one room after another on one connection; the statement is
-// compiled once where the backend allows it.
-class ResaleCounter
+// The moved-out owners of every room of the listed buildings, counted by one statement: the
+// per-room count for a whole grid at once (the list's ids checked by sqlNumber).
+QString resaleCountsSql(const QString& buildingList);
+
+// The counts of one grid, read once; each room's letter is then a lookup.
+class ResaleCounts
 {
 public:
-    explicit ResaleCounter(Connection& connection);
-    ~ResaleCounter();
-    ResaleCounter(const ResaleCounter&) = delete;
-    ResaleCounter& operator=(const ResaleCounter&) = delete;
+    ResaleCounts(Connection& connection, const QString& buildingList);
 
-    // The resale letter of the room `roomId` (S_ID); "A" when the count returns no row.
-    QString letter(const QString& roomId);
+    // The resale letter of the room `roomId` (S_ID): error 13 when the id is not a number,
+    // error 6 when its count does not fit 16 bits; "A" for a room nobody moved out of.
+    QString letter(const QString& roomId) const;
 
 private:
-    std::unique_ptr<RecordsetQuery> m_query;
-    int m_countField = -1;
+    QHash<QString, QVariant> m_counts;
 };
 
 // The resale letter of one room. The building id is part of the operation's signature but the

@@ -483,20 +483,32 @@ void OwnerNumberForm::writeRows(const std::function<QString(int, const QString&)
                                 const std::function<void(int)>& afterRow)
 {
     const int idColumn = MSFlexGrid1->cols() - 1;
-    int written = 0;
+    QStringList statements;
+    QList<int> gridRows;
     for (int r = 1; r < MSFlexGrid1->rows(); ++r) {
         const QString sql = statementFor(r, MSFlexGrid1->textMatrix(r, idColumn));
         if (sql.isEmpty())
             continue;
-        try {
-            gConn().execute(sql);
-        } catch (const RuntimeError& e) {
-            // Nothing is rolled back: the user is told how far the rows got.
-            throw e.withContext(QStringLiteral("已写入 %1 行，第 %2 行出错。").arg(written).arg(r));
+        statements << sql;
+        gridRows << r;
+    }
+    int written = 0;
+    try {
+        gConn().executeInOrder(statements, [&](int i) {
+            if (afterRow)
+                afterRow(gridRows[i]);
+            ++written;
+        });
+    } catch (const WriteFailure& e) {
+        // Nothing is rolled back: the user is told how far the rows got.
+        QString context = QStringLiteral("已写入 %1 行，第 %2 行出错。").arg(written).arg(gridRows[e.statement()]);
+        if (e.unconfirmedThrough() >= e.statement()) {
+            const int first = gridRows[e.statement()], last = gridRows[e.unconfirmedThrough()];
+            context += QStringLiteral("\r\n与数据库的连接已中断：第 ") +
+                       (first == last ? QString::number(first) : QStringLiteral("%1 至 %2").arg(first).arg(last)) +
+                       QStringLiteral(" 行可能已写入，也可能没有，请重新连接后用“查看业主编号”核对。");
         }
-        if (afterRow)
-            afterRow(r);
-        ++written;
+        throw e.withContext(context);
     }
 }
 

@@ -310,9 +310,11 @@ private slots:
     void resaleLettersCountedPerRoom()
     {
         FixtureDatabase db;
-        // Room 1: none moved out; room 2: one; room 3: twelve; room 4: thirteen.
+        // Building 1: room 1 none moved out, room 2 one, room 3 twelve, room 4 thirteen.
+        // Building 2 (not listed): room 6 with one moved out.
         int owner = 0;
-        const auto owners = [&](int room, int movedOut) {
+        const auto owners = [&](int building, int room, int movedOut) {
+            db.exec(QStringLiteral("Insert Into 室表 (S_ID, L_ID, 室) Values (%1, %2, '%1')").arg(room).arg(building));
             for (int i = 0; i < movedOut; ++i)
                 db.exec(QStringLiteral("Insert Into 业主表 (ZH_ID, S_ID, 说明) Values (%1, %2, '迁出')")
                             .arg(++owner)
@@ -321,51 +323,53 @@ private slots:
                         .arg(++owner)
                         .arg(room));
         };
-        owners(1, 0);
-        owners(2, 1);
-        owners(3, 12);
-        owners(4, 13);
+        owners(1, 1, 0);
+        owners(1, 2, 1);
+        owners(1, 3, 12);
+        owners(1, 4, 13);
+        owners(2, 6, 1);
         Connection conn;
         conn.open(db.connectionString());
-        ResaleCounter counter(conn);
-        // The same compiled statement, asked again and again with other rooms.
-        QCOMPARE(counter.letter(QStringLiteral("2")), QStringLiteral("B"));
-        QCOMPARE(counter.letter(QStringLiteral("1")), QStringLiteral("A"));
-        QCOMPARE(counter.letter(QStringLiteral("3")), QStringLiteral("M"));
-        QCOMPARE(counter.letter(QStringLiteral("4")), QString());
-        QCOMPARE(counter.letter(QStringLiteral("2")), QStringLiteral("B"));
-        QCOMPARE(counter.letter(QStringLiteral("99")), QStringLiteral("A"));
-        QCOMPARE(errorNumber([&] { counter.letter(QStringLiteral("x")); }), 13L);
-        QCOMPARE(counter.letter(QStringLiteral("3")), QStringLiteral("M")); // still usable after a refusal
+        const ResaleCounts counts(conn, QStringLiteral("1"));
+        QCOMPARE(counts.letter(QStringLiteral("2")), QStringLiteral("B"));
+        QCOMPARE(counts.letter(QStringLiteral("1")), QStringLiteral("A"));
+        QCOMPARE(counts.letter(QStringLiteral("3")), QStringLiteral("M"));
+        QCOMPARE(counts.letter(QStringLiteral(" 03")), QStringLiteral("M")); // the same room, as a number
+        QCOMPARE(counts.letter(QStringLiteral("4")), QString());
+        QCOMPARE(counts.letter(QStringLiteral("6")), QStringLiteral("A")); // its building was not asked for
+        QCOMPARE(errorNumber([&] { counts.letter(QStringLiteral("x")); }), 13L);
+        QCOMPARE(ResaleCounts(conn, QStringLiteral("1,2")).letter(QStringLiteral("6")), QStringLiteral("B"));
+        QCOMPARE(errorNumber([&] { ResaleCounts(conn, QStringLiteral("1,x")); }), 13L);
+        // The single-room operation counts with the statement written for one room.
         QCOMPARE(resaleLetter(conn, QStringLiteral("1"), QStringLiteral("2")), QStringLiteral("B"));
     }
 
     void countAbove16BitsOverflows()
     {
         FixtureDatabase db;
+        db.exec(QStringLiteral("Insert Into 室表 (S_ID, L_ID, 室) Values (5, 1, '501')"));
         db.exec(QStringLiteral("With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < 32768) "
                                "Insert Into 业主表 (ZH_ID, S_ID, 说明) Select i, 5, '迁出' From n"));
         Connection conn;
         conn.open(db.connectionString());
-        ResaleCounter counter(conn);
-        QCOMPARE(errorNumber([&] { counter.letter(QStringLiteral("5")); }), 6L);
+        QCOMPARE(errorNumber([&] { ResaleCounts(conn, QStringLiteral("1")).letter(QStringLiteral("5")); }), 6L);
         db.exec(QStringLiteral("Delete From 业主表 Where ZH_ID = 1"));
-        QCOMPARE(counter.letter(QStringLiteral("5")), QString()); // 32767 fits
+        QCOMPARE(ResaleCounts(conn, QStringLiteral("1")).letter(QStringLiteral("5")), QString()); // 32767 fits
     }
 
-    void countOverOdbcSendsTheTextItself()
+    void countsOverOdbc()
     {
-        // Through ODBC the id is written into the statement; the SQLite ODBC driver stands in
-        // for the server here.
+        // Through the ODBC path; the SQLite ODBC driver stands in for the server here.
         FixtureDatabase db;
+        db.exec(QStringLiteral("Insert Into 室表 (S_ID, L_ID, 室) Values (8, 1, '1'), (9, 1, '2'), (10, 1, '3')"));
         db.exec(QStringLiteral(
             "Insert Into 业主表 (ZH_ID, S_ID, 说明) Values (1, 8, '迁出'), (2, 8, '迁出'), (3, 9, '迁出')"));
         Connection conn;
         conn.open(QStringLiteral("Provider=SQLOLEDB;Driver=SQLite3;Initial Catalog=") + db.path());
-        ResaleCounter counter(conn);
-        QCOMPARE(counter.letter(QStringLiteral("8")), QStringLiteral("C"));
-        QCOMPARE(counter.letter(QStringLiteral("9")), QStringLiteral("B"));
-        QCOMPARE(counter.letter(QStringLiteral("10")), QStringLiteral("A"));
+        const ResaleCounts counts(conn, QStringLiteral("1"));
+        QCOMPARE(counts.letter(QStringLiteral("8")), QStringLiteral("C"));
+        QCOMPARE(counts.letter(QStringLiteral("9")), QStringLiteral("B"));
+        QCOMPARE(counts.letter(QStringLiteral("10")), QStringLiteral("A"));
     }
 };
 

@@ -1,0 +1,372 @@
+#include "platform/OdbcBackend.h"
+
+#include <QList>
+#include <optional>
+#include <QStringList>
+#include <sql.h>
+#include <sqlext.h>
+
+namespace {
+struct Diagnostics
+{
+    long native = 0;
+    QString description;
+    bool lost = false; // the link to the server is gone
+};
+
+Diagnostics diagnostics(SQLSMALLINT type, SQLHANDLE handle)
+{
+    Diagnostics d;
+    QStringList texts;
+    for (SQLSMALLINT i = 1; i <= 20; ++i) {
+        SQLCHAR state[6] = {};
+        SQLINTEGER native = 0;
+        SQLCHAR message[2048] = {};
+        SQLSMALLINT length = 0;
+        const SQLRETURN rc = SQLGetDiagRec(type, handle, i, state, &native, message, sizeof message, &length);
+        if (!SQL_SUCCEEDED(rc))
+            break;
+        if (d.native == 0)
+            d.native = native;
+        const QByteArray sqlState(reinterpret_cast<const char*>(state));
+        // 08S01 communication link failure, 08003 connection not open, 08S02 connection reset.
+        if (sqlState == "08S01" || sqlState == "08003" || sqlState == "08S02")
+            d.lost = true;
+        const QString text = QString::fromUtf8(reinterpret_cast<const char*>(message)).trimmed();
+        if (!text.isEmpty() && !texts.contains(text))
+            texts << text;
+    }
+    d.description = texts.isEmpty() ? QStringLiteral("数据库操作失败。") : texts.join(u' ');
+    return d;
+}
+
+RuntimeError odbcError(SQLSMALLINT type, SQLHANDLE handle)
+{
+    const Diagnostics d = diagnostics(type, handle);
+    return RuntimeError(d.native, d.description);
+}
+
+QByteArray utf8(const QString& text)
+{
+    return text.toUtf8();
+}
+
+// How a column is read: numbers as numbers, everything else as UTF-8 text.
+enum class ColumnKind { Integer, Real, Binary, Text };
+
+ColumnKind kindOf(SQLSMALLINT type, SQLULEN size, SQLSMALLINT digits)
+{
+    switch (type) {
+    case SQL_BIT:
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+    case SQL_INTEGER:
+    case SQL_BIGINT:
+        return ColumnKind::Integer;
+    case SQL_NUMERIC:
+    case SQL_DECIMAL:
+        // Whole numbers that fit 64 bits stay exact; wider ones as text, so no digit is lost.
+        if (digits == 0)
+            return size <= 18 ? ColumnKind::Integer : ColumnKind::Text;
+        return ColumnKind::Real;
+    case SQL_REAL:
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+        return ColumnKind::Real;
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
+        return ColumnKind::Binary;
+    default:
+        return ColumnKind::Text;
+    }
+}
+
+QVariant nullValue()
+{
+    return QVariant(QMetaType(QMetaType::QString));
+}
+
+class OdbcRows final : public RowSource
+{
+public:
+    explicit OdbcRows(SQLHSTMT statement) : m_statement(statement) { describe(); }
+    ~OdbcRows() override { SQLFreeHandle(SQL_HANDLE_STMT, m_statement); }
+
+    int columnCount() const override { return m_names.size(); }
+    QString columnName(int column) const override { return m_names.value(column); }
+
+    bool next() override
+    {
+        if (m_done)
+            return false;
+        const SQLRETURN rc = SQLFetch(m_statement);
+        if (rc == SQL_NO_DATA) {
+            finishRequest();
+            return false;
+        }
+        if (!SQL_SUCCEEDED(rc))
+            throw odbcError(SQL_HANDLE_STMT, m_statement);
+        // Read in column order, as some drivers require.
+        for (int c = 0; c < m_kinds.size(); ++c)
+            m_values[c] = read(c);
+        return true;
+    }
+
+    QVariant value(int column) const override { return m_values.at(column); }
+
+private:
+    void describe()
+    {
+        SQLSMALLINT count = 0;
+        if (!SQL_SUCCEEDED(SQLNumResultCols(m_statement, &count)))
+            throw odbcError(SQL_HANDLE_STMT, m_statement);
+        for (SQLSMALLINT c = 1; c <= count; ++c) {
+            SQLCHAR name[512] = {};
+            SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
+            SQLULEN size = 0;
+            if (!SQL_SUCCEEDED(SQLDescribeCol(m_statement, c, name, sizeof name, &nameLength, &type, &size, &digits,
+                                              &nullable)))
+                throw odbcError(SQL_HANDLE_STMT, m_statement);
+            m_names << QString::fromUtf8(reinterpret_cast<const char*>(name));
+            m_kinds << kindOf(type, size, digits);
+        }
+        m_values.resize(count);
+        m_done = count == 0;
+    }
+
+    // The rest of the request (further results) is read too, so nothing is left to cancel.
+    void finishRequest()
+    {
+        m_done = true;
+        SQLRETURN rc;
+        while ((rc = SQLMoreResults(m_statement)) != SQL_NO_DATA) {
+            if (!SQL_SUCCEEDED(rc))
+                throw odbcError(SQL_HANDLE_STMT, m_statement);
+        }
+    }
+
+    QVariant read(int column)
+    {
+        const SQLUSMALLINT number = static_cast<SQLUSMALLINT>(column + 1);
+        SQLLEN indicator = 0;
+        switch (m_kinds[column]) {
+        case ColumnKind::Integer: {
+            SQLBIGINT value = 0;
+            check(SQLGetData(m_statement, number, SQL_C_SBIGINT, &value, 0, &indicator));
+            return indicator == SQL_NULL_DATA ? nullValue() : QVariant(static_cast<qlonglong>(value));
+        }
+        case ColumnKind::Real: {
+            double value = 0;
+            check(SQLGetData(m_statement, number, SQL_C_DOUBLE, &value, 0, &indicator));
+            return indicator == SQL_NULL_DATA ? nullValue() : QVariant(value);
+        }
+        case ColumnKind::Binary:
+        case ColumnKind::Text:
+            break;
+        }
+        const bool text = m_kinds[column] == ColumnKind::Text;
+        const SQLSMALLINT cType = text ? SQL_C_CHAR : SQL_C_BINARY;
+        const SQLLEN terminator = text ? 1 : 0;
+        QByteArray bytes;
+        char buffer[4096];
+        for (;;) {
+            const SQLRETURN rc = SQLGetData(m_statement, number, cType, buffer, sizeof buffer, &indicator);
+            if (rc == SQL_NO_DATA)
+                break;
+            check(rc);
+            if (indicator == SQL_NULL_DATA)
+                return nullValue();
+            const SQLLEN room = static_cast<SQLLEN>(sizeof buffer) - terminator;
+            // A long value comes in parts: a full buffer and the news that more follows.
+            if (rc == SQL_SUCCESS_WITH_INFO && (indicator == SQL_NO_TOTAL || indicator > room)) {
+                bytes.append(buffer, room);
+                continue;
+            }
+            bytes.append(buffer, indicator);
+            break;
+        }
+        return text ? QVariant(QString::fromUtf8(bytes)) : QVariant(bytes);
+    }
+
+    void check(SQLRETURN rc) const
+    {
+        if (!SQL_SUCCEEDED(rc))
+            throw odbcError(SQL_HANDLE_STMT, m_statement);
+    }
+
+    SQLHSTMT m_statement;
+    QStringList m_names;
+    QList<ColumnKind> m_kinds;
+    QList<QVariant> m_values;
+    bool m_done = false;
+};
+
+// A statement handle freed on every way out.
+class StatementHandle
+{
+public:
+    explicit StatementHandle(SQLHDBC dbc)
+    {
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &m_handle)))
+            throw odbcError(SQL_HANDLE_DBC, dbc);
+    }
+    ~StatementHandle()
+    {
+        if (m_handle)
+            SQLFreeHandle(SQL_HANDLE_STMT, m_handle);
+    }
+    StatementHandle(const StatementHandle&) = delete;
+    StatementHandle& operator=(const StatementHandle&) = delete;
+    SQLHSTMT get() const { return m_handle; }
+    SQLHSTMT release()
+    {
+        SQLHSTMT h = m_handle;
+        m_handle = nullptr;
+        return h;
+    }
+
+private:
+    SQLHSTMT m_handle = nullptr;
+};
+
+SQLRETURN execDirect(SQLHSTMT statement, const QString& sql)
+{
+    QByteArray text = utf8(sql);
+    return SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size()));
+}
+
+RuntimeError notOpen()
+{
+    return RuntimeError(3709, QStringLiteral("连接未打开，无法执行此操作。"));
+}
+} // namespace
+
+OdbcConnection::OdbcConnection() = default;
+
+OdbcConnection::~OdbcConnection()
+{
+    close();
+}
+
+void OdbcConnection::close()
+{
+    if (m_dbc) {
+        SQLDisconnect(m_dbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
+        m_dbc = nullptr;
+    }
+    if (m_env) {
+        SQLFreeHandle(SQL_HANDLE_ENV, m_env);
+        m_env = nullptr;
+    }
+}
+
+void OdbcConnection::open(const QString& odbcString, int timeoutSeconds)
+{
+    close();
+    SQLHENV env = nullptr;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)))
+        throw RuntimeError(0, QStringLiteral("无法初始化 ODBC 驱动程序管理器。"));
+    m_env = env;
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLHDBC dbc = nullptr;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc))) {
+        const RuntimeError error = odbcError(SQL_HANDLE_ENV, env);
+        close();
+        throw error;
+    }
+    const auto timeout = reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(timeoutSeconds));
+    SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, timeout, SQL_IS_UINTEGER);
+    SQLSetConnectAttr(dbc, SQL_ATTR_CONNECTION_TIMEOUT, timeout, SQL_IS_UINTEGER);
+    QByteArray text = utf8(odbcString);
+    SQLCHAR out[1024];
+    SQLSMALLINT outLength = 0;
+    const SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
+                                          static_cast<SQLSMALLINT>(text.size()), out, sizeof out, &outLength,
+                                          SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc)) {
+        const RuntimeError error = odbcError(SQL_HANDLE_DBC, dbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        close();
+        throw error;
+    }
+    m_dbc = dbc;
+}
+
+QString OdbcConnection::dbmsName() const
+{
+    if (!m_dbc)
+        return {};
+    SQLCHAR name[256] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfo(m_dbc, SQL_DBMS_NAME, name, sizeof name, &length)))
+        return {};
+    return QString::fromUtf8(reinterpret_cast<const char*>(name));
+}
+
+std::unique_ptr<RowSource> OdbcConnection::query(const QString& sql)
+{
+    if (!m_dbc)
+        throw notOpen();
+    StatementHandle statement(m_dbc);
+    SQLRETURN rc = execDirect(statement.get(), sql);
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
+        throw odbcError(SQL_HANDLE_STMT, statement.get());
+    // Row counts before the first result set (a SET, say) are passed over.
+    for (;;) {
+        SQLSMALLINT columns = 0;
+        SQLNumResultCols(statement.get(), &columns);
+        if (columns > 0)
+            break;
+        rc = SQLMoreResults(statement.get());
+        if (rc == SQL_NO_DATA)
+            break;
+        if (!SQL_SUCCEEDED(rc))
+            throw odbcError(SQL_HANDLE_STMT, statement.get());
+    }
+    return std::make_unique<OdbcRows>(statement.release());
+}
+
+void OdbcConnection::execute(const QString& sql, const std::function<void(int)>& ran, RequestFailure* failure)
+{
+    if (!m_dbc)
+        throw notOpen();
+    StatementHandle statement(m_dbc);
+    std::optional<RuntimeError> first;
+    RequestFailure where;
+    int index = 0;
+    // Each row count is one statement that ran, an error one that did not; the request is read
+    // to its end either way, since a statement-level error does not always end it.
+    SQLRETURN rc = execDirect(statement.get(), sql);
+    QString previousError;
+    for (;;) {
+        if ((rc == SQL_NO_DATA && index > 0) || rc == SQL_INVALID_HANDLE)
+            break;
+        if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) {
+            if (ran)
+                ran(index);
+        } else {
+            const Diagnostics d = diagnostics(SQL_HANDLE_STMT, statement.get());
+            // A driver that keeps answering with its own complaint has nothing more to give.
+            if (d.native == 0 && d.description == previousError)
+                break;
+            previousError = d.native == 0 ? d.description : QString();
+            if (!first) {
+                first = RuntimeError(d.native, d.description);
+                where.statement = index;
+            }
+            if (d.lost) {
+                where.lost = true;
+                break;
+            }
+        }
+        ++index;
+        rc = SQLMoreResults(statement.get());
+    }
+    if (first) {
+        if (failure)
+            *failure = where;
+        throw *first;
+    }
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/Recordset.h"
+#include "platform/RuntimeError.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+// A request that stopped at a failing statement. The statements before it ran (and were
+// reported); `lost` says the connection went away, so statements of the same request after the
+// last reported one may or may not have run.
+struct RequestFailure
+{
+    int statement = 0; // index within the request of the first statement not reported as run
+    bool lost = false;
+};
+
+// SQL Server's path: the ODBC driver manager's narrow API with every text in UTF-8 both ways
+// (FreeTDS converts to and from the server's code page, given ClientCharset=UTF-8). Narrow, the
+// connection string stays bytes all the way: no character of a value can become ';' or '{' in
+// the driver manager's reading. Every request is read to its end, so the driver never has to
+// cancel one (an attention costs a round trip).
+class OdbcConnection
+{
+public:
+    OdbcConnection();
+    ~OdbcConnection();
+    OdbcConnection(const OdbcConnection&) = delete;
+    OdbcConnection& operator=(const OdbcConnection&) = delete;
+
+    // Throws RuntimeError with the driver's native error number and text.
+    void open(const QString& odbcString, int timeoutSeconds);
+    bool isOpen() const { return m_dbc != nullptr; }
+    void close();
+    // The DBMS the driver reports ("Microsoft SQL Server", "SQLite", ...).
+    QString dbmsName() const;
+
+    // The first result set of a request, read forward only; the rest of the request is read
+    // when its rows are.
+    std::unique_ptr<RowSource> query(const QString& sql);
+
+    // Runs a request to its end. `ran` is called with the index of each statement whose row
+    // count arrived (statements without one, such as SET, are not counted). On the first
+    // failure the rest of the request is still read, then the failure is thrown, with `failure`
+    // (if given) saying where it stopped.
+    void execute(const QString& sql, const std::function<void(int)>& ran = {}, RequestFailure* failure = nullptr);
+
+private:
+    void* m_env = nullptr;
+    void* m_dbc = nullptr;
+};

@@ -1,0 +1,83 @@
+#include "platform/OdbcConnectionString.h"
+
+#include "platform/AdoErrors.h"
+#include "platform/RuntimeError.h"
+
+#include <QRegularExpression>
+
+namespace {
+QString braced(const QString& key, const QString& value)
+{
+    // A NUL ends the string for the driver manager and the driver alike: the keys after it would be lost.
+    if (value.contains(QChar(0)))
+        throw RuntimeError(AdoError::BadConnectionString,
+                           QStringLiteral("连接字符串中“%1”的值含有空字符，无法传给 ODBC 驱动程序。").arg(key));
+    // Braces only where needed: FreeTDS honours them, but some drivers (SQLite's) take them literally.
+    // unixODBC and FreeTDS both read a bare value up to the next ';'; only a leading '{' opens braces.
+    static const QRegularExpression plain(QStringLiteral("^[^;{\\s]([^;]*[^;\\s])?$"));
+    if (value.isEmpty() || plain.match(value).hasMatch())
+        return key + u'=' + value + u';';
+    // In braces unixODBC ends the value at the first '}', FreeTDS at the first "};": with a '}'
+    // inside, the rest could be read as keys of its own, DRIVER (the library loaded) included.
+    if (value.contains(u'}'))
+        throw RuntimeError(AdoError::BadConnectionString,
+                           QStringLiteral("连接字符串中“%1”的值含有“}”，又含有“;”、以“{”开头或首尾有空白，"
+                                          "无法传给 ODBC 驱动程序。")
+                               .arg(key));
+    return key + QStringLiteral("={") + value + QStringLiteral("};");
+}
+
+// FreeTDS understands "host", "host,port" and "host\instance"; map the forms it does not.
+QString freeTdsServer(QString server)
+{
+    server = server.trimmed();
+    if (server.startsWith(QStringLiteral("tcp:"), Qt::CaseInsensitive))
+        server = server.mid(4);
+    static const QRegularExpression local(QStringLiteral("^(\\(local\\)|\\.|localhost)(?=$|[\\\\,])"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    server.replace(local, QStringLiteral("127.0.0.1"));
+    return server;
+}
+
+bool isTrue(const QString& value)
+{
+    const QString v = value.trimmed().toLower();
+    return v == QStringLiteral("sspi") || v == QStringLiteral("true") || v == QStringLiteral("yes");
+}
+} // namespace
+
+bool isSqlServerProvider(const QString& provider)
+{
+    const QString p = provider.toLower();
+    return p == QStringLiteral("sqloledb") || p == QStringLiteral("sqloledb.1") || p.startsWith(u"msoledbsql") ||
+           p.startsWith(u"sqlncli");
+}
+
+QString odbcConnectionString(const ConnectionSettings& s)
+{
+    const QString driver =
+        s.contains(QStringLiteral("driver")) ? s.value(QStringLiteral("driver")) : QStringLiteral("FreeTDS");
+    const bool freeTds = driver.compare(QStringLiteral("FreeTDS"), Qt::CaseInsensitive) == 0;
+    QString server = s.value(QStringLiteral("data source"));
+    if (freeTds) {
+        server = freeTdsServer(server);
+        if (server.isEmpty())
+            throw RuntimeError(AdoError::GenericFailure, QStringLiteral("未指定数据库服务器（Data Source 为空）。"));
+    }
+    QString odbc = braced(QStringLiteral("DRIVER"), driver);
+    if (!server.isEmpty())
+        odbc += braced(QStringLiteral("SERVER"), server);
+    const QString catalog = s.value(QStringLiteral("initial catalog"));
+    if (!catalog.isEmpty())
+        odbc += braced(QStringLiteral("DATABASE"), catalog);
+    if (isTrue(s.value(QStringLiteral("integrated security")))) {
+        odbc += QStringLiteral("Trusted_Connection=Yes;");
+    } else {
+        odbc += braced(QStringLiteral("UID"), s.value(QStringLiteral("user id")));
+        odbc += braced(QStringLiteral("PWD"), s.value(QStringLiteral("password")));
+    }
+    if (freeTds)
+        // Without an explicit version FreeTDS ignores the login time-out; without UTF-8 Chinese turns into "?".
+        odbc += QStringLiteral("TDS_Version=7.4;ClientCharset=UTF-8;");
+    return odbc;
+}

@@ -1,0 +1,111 @@
+#include "platform/SqliteBackend.h"
+
+#include <sqlite3.h>
+
+namespace {
+// T-SQL's LEN: characters without the trailing blanks; NULL stays NULL.
+void sqlLen(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* text = reinterpret_cast<const unsigned char*>(sqlite3_value_text(argv[0]));
+    int bytes = sqlite3_value_bytes(argv[0]);
+    while (bytes > 0 && text[bytes - 1] == ' ')
+        --bytes;
+    sqlite3_int64 chars = 0;
+    for (int i = 0; i < bytes; ++i)
+        if ((text[i] & 0xC0) != 0x80)
+            ++chars;
+    sqlite3_result_int64(context, chars);
+}
+
+struct Finalizer
+{
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, Finalizer>;
+
+Statement prepare(sqlite3* handle, const QString& sql)
+{
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt* statement = nullptr;
+    const int rc = sqlite3_prepare_v2(handle, text.constData(), static_cast<int>(text.size()), &statement, nullptr);
+    if (rc != SQLITE_OK)
+        throw sqliteError(handle, rc);
+    if (!statement) // only blanks or a comment: nothing to run
+        throw RuntimeError(rc, QStringLiteral("语句为空。"));
+    return Statement(statement);
+}
+
+class SqliteRows final : public RowSource
+{
+public:
+    SqliteRows(sqlite3* handle, Statement statement) : m_handle(handle), m_statement(std::move(statement)) {}
+
+    int columnCount() const override { return sqlite3_column_count(m_statement.get()); }
+    QString columnName(int column) const override
+    {
+        return QString::fromUtf8(sqlite3_column_name(m_statement.get(), column));
+    }
+    bool next() override
+    {
+        const int rc = sqlite3_step(m_statement.get());
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc != SQLITE_DONE)
+            throw sqliteError(m_handle, rc);
+        return false;
+    }
+    QVariant value(int column) const override
+    {
+        sqlite3_stmt* st = m_statement.get();
+        switch (sqlite3_column_type(st, column)) {
+        case SQLITE_INTEGER:
+            return QVariant(static_cast<qlonglong>(sqlite3_column_int64(st, column)));
+        case SQLITE_FLOAT:
+            return QVariant(sqlite3_column_double(st, column));
+        case SQLITE_BLOB:
+            return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(st, column)),
+                                       sqlite3_column_bytes(st, column)));
+        case SQLITE_NULL:
+            return QVariant(QMetaType(QMetaType::QString));
+        default: {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, column));
+            return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(st, column)));
+        }
+        }
+    }
+
+private:
+    sqlite3* m_handle;
+    Statement m_statement;
+};
+} // namespace
+
+void registerSqlLen(sqlite3* db)
+{
+    sqlite3_create_function_v2(db, "LEN", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqlLen, nullptr, nullptr,
+                               nullptr);
+}
+
+RuntimeError sqliteError(sqlite3* handle, int code)
+{
+    return RuntimeError(code, QString::fromUtf8(sqlite3_errmsg(handle)));
+}
+
+std::unique_ptr<RowSource> sqliteRows(sqlite3* handle, const QString& sql)
+{
+    return std::make_unique<SqliteRows>(handle, prepare(handle, sql));
+}
+
+void sqliteExecute(sqlite3* handle, const QString& sql)
+{
+    Statement statement = prepare(handle, sql);
+    int rc = SQLITE_ROW;
+    while (rc == SQLITE_ROW)
+        rc = sqlite3_step(statement.get());
+    if (rc != SQLITE_DONE)
+        throw sqliteError(handle, rc);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/Recordset.h"
+#include "platform/RuntimeError.h"
+
+#include <QString>
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// Registers T-SQL's LEN (characters without trailing blanks) on a raw SQLite handle.
+void registerSqlLen(sqlite3* db);
+
+// The embedded database's failures, with SQLite's code and text.
+RuntimeError sqliteError(sqlite3* handle, int code);
+
+// Rows read straight from SQLite: only the columns asked for are converted, with no second copy
+// of each row.
+std::unique_ptr<RowSource> sqliteRows(sqlite3* handle, const QString& sql);
+
+// Runs one statement to its end.
+void sqliteExecute(sqlite3* handle, const QString& sql);
