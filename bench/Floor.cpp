@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <sqlite3.h>
 #include <stdexcept>
+#include <unordered_map>
+#include <vector>
 #include <xlsxwriter.h>
 
 namespace {
@@ -51,30 +53,36 @@ double Floor::query(const QString& sql)
     return timer.nsecsElapsed() / 1e9;
 }
 
-double Floor::queryWithCounts(const QString& sql, const QString& countSqlWithParameter)
+double Floor::queryWithCounts(const QString& sql, const QString& countsSql)
 {
     QElapsedTimer timer;
     timer.start();
     sqlite3_stmt* stmt = prepare(m_db, sql);
-    sqlite3_stmt* count = prepare(m_db, countSqlWithParameter);
     int roomColumn = -1;
     for (int c = 0; c < sqlite3_column_count(stmt); ++c)
         if (qstrcmp(sqlite3_column_name(stmt, c), "S_ID") == 0)
             roomColumn = c;
     volatile size_t bytes = 0;
-    volatile int counted = 0;
+    std::vector<sqlite3_int64> rooms;
     while (sqlite3_step(stmt) == SQLITE_ROW) {
         for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
             sqlite3_column_text(stmt, c);
             bytes += sqlite3_column_bytes(stmt, c);
         }
-        sqlite3_bind_int64(count, 1, sqlite3_column_int64(stmt, roomColumn));
-        if (sqlite3_step(count) == SQLITE_ROW)
-            counted += sqlite3_column_int(count, 0);
-        sqlite3_reset(count);
+        rooms.push_back(sqlite3_column_int64(stmt, roomColumn));
     }
-    sqlite3_finalize(count);
     sqlite3_finalize(stmt);
+    // Every room's count in one statement, then a lookup per row.
+    sqlite3_stmt* count = prepare(m_db, countsSql);
+    std::unordered_map<sqlite3_int64, int> counts;
+    while (sqlite3_step(count) == SQLITE_ROW)
+        counts[sqlite3_column_int64(count, 0)] = sqlite3_column_int(count, 1);
+    sqlite3_finalize(count);
+    volatile int counted = 0;
+    for (sqlite3_int64 room : rooms) {
+        const auto it = counts.find(room);
+        counted += it == counts.end() ? 0 : it->second;
+    }
     return timer.nsecsElapsed() / 1e9;
 }
 

@@ -14,8 +14,9 @@ public:
 
     // Runs a query and reads every column of every row as text.
     double query(const QString& sql);
-    // Runs the grid query and, for every row, the moved-out count of its room (S_ID column).
-    double queryWithCounts(const QString& sql, const QString& countSqlWithParameter);
+    // Runs the grid query, then the moved-out counts of all its rooms in one statement, and
+    // looks up the count of every row's room (S_ID column).
+    double queryWithCounts(const QString& sql, const QString& countsSql);
     // Each statement on its own, autocommitted, as the program sends them.
     double statements(const QStringList& sql);
 

@@ -70,8 +70,7 @@ QList<Row> run(int rooms)
 
     rows << measure(QStringLiteral("生成业主编号"), [&] { form->Command2->click(); });
     const QString list = form->selectedBuildings();
-    const QString countSql =
-        QStringLiteral("Select COUNT(zh_id) as 转卖次数 From 业主表 Where S_ID = ? And 说明='迁出'");
+    const QString countSql = resaleCountsSql(list);
     rows.last().floor =
         floor.queryWithCounts(candidateGridSql(SqlDialect::SQLite, QStringLiteral("14"), list), countSql);
     if (gUntil == QStringLiteral("generate"))

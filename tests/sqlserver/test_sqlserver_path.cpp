@@ -1,0 +1,478 @@
+// The SQL Server path end to end: the program's own commands through ODBC and FreeTDS against
+// the stand-in server, once with NVARCHAR text and once with GBK VARCHAR text, with what reached
+// the server read from its request log.
+#include "DemoData.h"
+#include "app/Module1.h"
+#include "deduction/frm扣款方式设置.h"
+#include "engine/GridBuilders.h"
+#include "engine/OwnerNumberRule.h"
+#include "main_window/MDIForm1.h"
+#include "main_window/MenuPrivileges.h"
+#include "platform/FlexGrid.h"
+#include "platform/Settings.h"
+#include "support/StandIn.h"
+#include "support/TestSupport.h"
+#include "workbench/OwnerNumberForm.h"
+#include "workbench/OwnerNumberStatements.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+QString gTextMode = QStringLiteral("nvarchar");
+const QString kWritePrefix = QStringLiteral("SET XACT_ABORT ON;SET NOCOUNT OFF;");
+
+template <typename T> T* child(QObject* parent, const char* name)
+{
+    T* c = parent->findChild<T*>(QString::fromUtf8(name));
+    if (!c)
+        qFatal("no control %s", name);
+    return c;
+}
+
+void chooseOffice(OwnerNumberForm& form, const QString& code)
+{
+    auto* combo = child<QComboBox>(&form, "Combo1");
+    for (int i = 0; i < combo->count(); ++i)
+        if (combo->itemText(i).startsWith(code + u' ')) {
+            combo->setCurrentIndex(i);
+            emit combo->activated(i);
+            return;
+        }
+    QFAIL("office not offered");
+}
+
+void tickAll(OwnerNumberForm& form)
+{
+    auto* check = child<QCheckBox>(&form, "Check1");
+    check->setChecked(true);
+    emit check->clicked(true);
+}
+
+void click(QObject* form, const char* button)
+{
+    child<QPushButton>(form, button)->click();
+}
+
+QList<QStringList> cells(const FlexGrid& grid)
+{
+    QList<QStringList> result;
+    for (int r = 0; r < grid.rows(); ++r) {
+        QStringList row;
+        for (int c = 0; c < grid.cols(); ++c)
+            row << grid.textMatrix(r, c);
+        result << row;
+    }
+    return result;
+}
+
+// The same grid built on the embedded database, straight from a copy of the file.
+QList<QStringList> embeddedGrid(const QString& file, bool candidate, const QString& office, const QString& buildings)
+{
+    Connection conn;
+    conn.open(QStringLiteral("Provider=SQLite;Data Source=") + file);
+    FlexGrid grid;
+    SetUpOwnerNumberGrid(grid);
+    if (candidate)
+        FillCandidateGrid(conn, grid, office, QStringLiteral("A"), buildings, QFont());
+    else
+        FillExistingGrid(conn, grid, office, buildings, QFont());
+    return cells(grid);
+}
+
+// The write statements of a run of requests, without the prefix each request carries.
+QStringList writeStatements(const QStringList& batches)
+{
+    QStringList statements;
+    for (const QString& batch : batches) {
+        if (!batch.startsWith(kWritePrefix))
+            return {QStringLiteral("<no prefix> ") + batch};
+        statements << batch.mid(kWritePrefix.size()).split(u';');
+    }
+    return statements;
+}
+
+int maxRequests(int fixed, int rows, int perRequest)
+{
+    return fixed + (rows + perRequest - 1) / perRequest;
+}
+} // namespace
+
+class SqlServerPathTest : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<FixtureDatabase> m_db;
+    std::unique_ptr<StandIn> m_server;
+    QString m_copy; // the fixture as it was before the server touched it
+
+    void serve(StandIn::Options options = {})
+    {
+        options.textMode = gTextMode;
+        m_copy = m_db->path() + QStringLiteral(".copy");
+        QFile::remove(m_copy);
+        QVERIFY(QFile::copy(m_db->path(), m_copy));
+        m_server = std::make_unique<StandIn>(m_db->path(), options);
+        QVERIFY2(m_server->started(), qPrintable(m_server->error()));
+    }
+    void connect()
+    {
+        gConn().open(m_server->connectionString());
+        QVERIFY(gConn().isOpen());
+    }
+    void benchmarkDatabase(int rooms)
+    {
+        m_db = std::make_unique<FixtureDatabase>();
+        QFile::remove(m_db->path());
+        DemoData::createBenchmarkDatabase(m_db->path(), rooms);
+    }
+    QString ownerNumber(const QString& ownerId) const
+    {
+        return m_db->scalar(QStringLiteral("Select 业主编号 From 业主表 Where ZH_ID = ") + ownerId);
+    }
+
+private slots:
+    void initTestCase() { qInfo("text mode: %s", qPrintable(gTextMode)); }
+    void init()
+    {
+        m_db = std::make_unique<FixtureDatabase>(FixtureDatabase::Demo);
+        SetIdentityFields({"U1", "演示操作员", "", "物业部", "ADMIN", "管理员", "", "", "", ""});
+    }
+    void cleanup()
+    {
+        gConn().close();
+        m_server.reset();
+        m_db.reset();
+    }
+
+    void connectsFromArgumentAndFromSettings()
+    {
+        serve();
+        MessageRecorder boxes;
+        EndRecorder ends;
+        int shown = 0;
+        Main(QStringLiteral("U1{}操作员{}{}部门{}P9{}岗位{}{}{}{}【】") + m_server->connectionString(), [&] { ++shown; });
+        QCOMPARE(shown, 1);
+        QVERIFY(gConn().isOpen());
+        // Pre-login and login, nothing else: the connection is ready when the login is answered.
+        QList<QJsonObject> requests = m_server->requests();
+        QCOMPARE(requests.size(), 2);
+        QCOMPARE(requests[1].value(QStringLiteral("type")).toString(), QStringLiteral("login"));
+        QCOMPARE(requests[1].value(QStringLiteral("user")).toString(), StandIn::user());
+        QCOMPARE(requests[1].value(QStringLiteral("database")).toString(), StandIn::database());
+        QVERIFY(requests[1].value(QStringLiteral("password_ok")).toBool());
+        gConn().close();
+
+        // Started alone: the settings store's four values, Chinese database name and password included.
+        const QString ini = dbSettingsFilePath();
+        QDir().mkpath(QFileInfo(ini).absolutePath());
+        QFile f(ini);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QStringLiteral("[DBConfig]\nSvr=\"127.0.0.1,%1\"\nUID=%2\nPWD=%3\nDBname=%4\n")
+                    .arg(m_server->port())
+                    .arg(StandIn::user(), StandIn::password(), StandIn::database())
+                    .toUtf8());
+        f.close();
+        const int mark = m_server->mark();
+        Main(QString(), [&] { ++shown; });
+        QFile::remove(ini);
+        QCOMPARE(shown, 2);
+        QCOMPARE(ends.count(), 0);
+        QCOMPARE(boxes.texts(), QStringList());
+        QCOMPARE(m_server->requests(mark).size(), 2);
+    }
+
+    void wrongPasswordIsRefused()
+    {
+        serve();
+        MessageRecorder boxes;
+        EndRecorder ends;
+        QString argument = QStringLiteral("U1{}{}{}{}{}{}{}{}{}{}【】") + m_server->connectionString();
+        argument.replace(StandIn::password(), QStringLiteral("wrong"));
+        Main(argument, [] { QFAIL("the window must not open"); });
+        QCOMPARE(ends.count(), 1);
+        QCOMPARE(boxes.boxes().size(), 2);
+        QVERIFY2(boxes.texts()[0].startsWith(QStringLiteral("错误信息：")), qPrintable(boxes.texts()[0]));
+        QVERIFY2(boxes.texts()[0].contains(QStringLiteral("Login failed")), qPrintable(boxes.texts()[0]));
+        QCOMPARE(boxes.texts()[1], QStringLiteral("数据库连接失败!"));
+    }
+
+    void workbenchCommands()
+    {
+        serve();
+        connect();
+        MessageRecorder boxes;
+        int mark = m_server->mark();
+        OwnerNumberForm form;
+        QCOMPARE(m_server->batches(mark), QStringList{officeListSql()});
+        QVERIFY(child<QComboBox>(&form, "Combo1")->itemText(0).startsWith(QStringLiteral("14 澄岭花园管理处")));
+
+        mark = m_server->mark();
+        chooseOffice(form, QStringLiteral("14"));
+        QCOMPARE(m_server->batches(mark), QStringList{buildingTreeSql(SqlDialect::SqlServer, QStringLiteral("14"))});
+        auto* tree = child<QTreeWidget>(&form, "TreeView1");
+        QVERIFY(tree->topLevelItemCount() > 3);
+        QVERIFY2(tree->topLevelItem(0)->text(0).contains(QStringLiteral("澄岭")), qPrintable(tree->topLevelItem(0)->text(0)));
+
+        // Generate: the grid statement as spelled, then one statement for every room's count.
+        tickAll(form);
+        mark = m_server->mark();
+        click(&form, "Command2");
+        const QString office = child<QComboBox>(&form, "Combo1")->currentText();
+        const QString buildings = form.selectedBuildings();
+        QCOMPARE(m_server->batches(mark),
+                 (QStringList{candidateGridSql(SqlDialect::SqlServer, QStringLiteral("14"), buildings),
+                              resaleCountsSql(buildings)}));
+        auto* grid = child<FlexGrid>(&form, "MSFlexGrid1");
+        const QList<QStringList> generated = cells(*grid);
+        QCOMPARE(generated, embeddedGrid(m_copy, true, office, buildings));
+        QVERIFY(grid->rows() > 10);
+
+        // Save: every row with a number, as spelled, many to a request.
+        QStringList expected;
+        for (int r = 1; r < grid->rows(); ++r)
+            if (!grid->textMatrix(r, 9).isEmpty())
+                expected << saveOwnerNumberStatement(grid->textMatrix(r, 9), grid->textMatrix(r, 12));
+        mark = m_server->mark();
+        click(&form, "Command3");
+        QCOMPARE(boxes.texts().last(), QStringLiteral("业主编号保存完毕！"));
+        QCOMPARE(writeStatements(m_server->batches(mark)), expected);
+        QCOMPARE(m_server->requests(mark).size(), (expected.size() + Connection::kStatementsPerRequest - 1) /
+                                                      Connection::kStatementsPerRequest);
+        for (int r = 1; r < grid->rows(); ++r)
+            if (!grid->textMatrix(r, 9).isEmpty())
+                QCOMPARE(ownerNumber(grid->textMatrix(r, 12)), grid->textMatrix(r, 9));
+
+        // View reads back what was saved, as the embedded database would show it.
+        QFile::remove(m_copy);
+        QVERIFY(QFile::copy(m_db->path(), m_copy));
+        mark = m_server->mark();
+        click(&form, "Command5");
+        QCOMPARE(m_server->batches(mark),
+                 (QStringList{existingGridSql(SqlDialect::SqlServer, QStringLiteral("14"), buildings),
+                              resaleCountsSql(buildings)}));
+        QCOMPARE(cells(*grid), embeddedGrid(m_copy, false, office, buildings));
+
+        // Clear: every row.
+        QStringList clears;
+        for (int r = 1; r < grid->rows(); ++r)
+            clears << clearOwnerNumberStatement(grid->textMatrix(r, 12));
+        mark = m_server->mark();
+        click(&form, "Command6");
+        QCOMPARE(boxes.texts().last(), QStringLiteral("业主编号清除完毕！"));
+        QCOMPARE(writeStatements(m_server->batches(mark)), clears);
+        for (int r = 1; r < grid->rows(); ++r)
+            QCOMPARE(ownerNumber(grid->textMatrix(r, 12)), QStringLiteral("<NULL>"));
+
+        // Everything was read to its end: the driver never had to cancel, and nothing went as a
+        // server cursor.
+        QCOMPARE(m_server->count(QStringLiteral("attention")), 0);
+        QCOMPARE(m_server->count(QStringLiteral("rpc")), 0);
+    }
+
+    void roundTripsOf2000Rooms()
+    {
+        benchmarkDatabase(2000);
+        serve();
+        MessageRecorder boxes;
+        EndRecorder ends;
+        Main(QStringLiteral("U1{}{}{}{}{}{}{}{}{}{}【】") + m_server->connectionString(), [] {});
+        QVERIFY(m_server->mark() <= 4);
+        OwnerNumberForm form;
+        chooseOffice(form, QStringLiteral("14"));
+        tickAll(form);
+        const auto requestsOf = [&](const char* button) {
+            const int mark = m_server->mark();
+            click(&form, button);
+            return m_server->mark() - mark;
+        };
+        const int rows = 2000;
+        QVERIFY(requestsOf("Command2") <= maxRequests(3, rows, 1000));
+        QCOMPARE(child<FlexGrid>(&form, "MSFlexGrid1")->rows(), rows + 1);
+        QVERIFY(requestsOf("Command3") <= maxRequests(2, rows, 500));
+        QVERIFY(requestsOf("Command5") <= maxRequests(3, rows, 1000));
+        QCOMPARE(child<FlexGrid>(&form, "MSFlexGrid1")->rows(), rows + 1);
+        QVERIFY(requestsOf("Command6") <= maxRequests(2, rows, 500));
+        QCOMPARE(m_server->count(QStringLiteral("attention")), 0);
+        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("您确定要保存业主编号吗？"), QStringLiteral("业主编号保存完毕！"),
+                                             boxes.texts().value(2), QStringLiteral("业主编号清除完毕！")}));
+        QCOMPARE(m_db->scalar(QStringLiteral("Select count(*) From 业主表 Where 业主编号 Is Not Null")),
+                 QStringLiteral("0"));
+    }
+
+    // A save that fails part-way: the report names exactly the rows the database holds.
+    void saveStopsAtTheFailingRow_data()
+    {
+        QTest::addColumn<int>("rooms");
+        QTest::addColumn<int>("deadlockAt");
+        QTest::addColumn<int>("dropAt");
+        QTest::addColumn<int>("refusedRow"); // a trigger refuses this grid row's update
+        QTest::addColumn<QString>("context");
+        QTest::addColumn<int>("held");
+        QTest::newRow("deadlock in the second request")
+            << 1200 << 700 << 0 << 0 << QStringLiteral("已写入 699 行，第 700 行出错。") << 699;
+        QTest::newRow("statement error in the first request")
+            << 1200 << 0 << 0 << 42 << QStringLiteral("已写入 41 行，第 42 行出错。") << 41;
+        QTest::newRow("connection lost in the second request")
+            << 1200 << 0 << 700 << 0
+            << QStringLiteral("已写入 500 行，第 501 行出错。\r\n与数据库的连接已中断：第 501 至 1000 "
+                              "行可能已写入，也可能没有，请重新连接后用“查看业主编号”核对。")
+            << 699;
+    }
+
+    void saveStopsAtTheFailingRow()
+    {
+        QFETCH(int, rooms);
+        QFETCH(int, deadlockAt);
+        QFETCH(int, dropAt);
+        QFETCH(int, refusedRow);
+        QFETCH(QString, context);
+        QFETCH(int, held);
+        benchmarkDatabase(rooms);
+        StandIn::Options options;
+        options.deadlockAt = deadlockAt;
+        options.dropAt = dropAt;
+        serve(options);
+        connect();
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        chooseOffice(form, QStringLiteral("14"));
+        tickAll(form);
+        click(&form, "Command2");
+        auto* grid = child<FlexGrid>(&form, "MSFlexGrid1");
+        QCOMPARE(grid->rows(), rooms + 1);
+        if (refusedRow > 0)
+            m_db->exec(QStringLiteral("Create Trigger refuse Before Update Of 业主编号 On 业主表 When New.ZH_ID = %1 "
+                                      "Begin Select Raise(Abort, '此业主不可编号'); End")
+                           .arg(grid->textMatrix(refusedRow, 12)));
+        boxes.clear();
+        click(&form, "Command3");
+        QCOMPARE(boxes.boxes().size(), 2);
+        const QString report = boxes.texts().last();
+        QVERIFY2(report.startsWith(context + QStringLiteral("\r\n运行时错误 '")), qPrintable(report));
+        QVERIFY(child<QPushButton>(&form, "Command3")->isEnabled());
+        QCOMPARE(m_db->scalar(QStringLiteral("Select count(*) From 业主表 Where 业主编号 Is Not Null")),
+                 QString::number(held));
+        // The rows written are the first ones of the grid, nothing after the failure.
+        for (int r = 1; r <= held; ++r)
+            QCOMPARE(ownerNumber(grid->textMatrix(r, 12)), grid->textMatrix(r, 9));
+    }
+
+    void deductionReadsAndWritesChinese()
+    {
+        serve();
+        connect();
+        MessageRecorder boxes;
+        m_db->exec(QStringLiteral("Delete From SystemSetup"));
+        int mark = m_server->mark();
+        {
+            frm扣款方式设置 form;
+            QCOMPARE(m_server->batches(mark),
+                     QStringList{QStringLiteral("Select * From systemsetup Where code ='银行扣款方式'")});
+            QCOMPARE(child<QLineEdit>(&form, "Text1(0)")->text(), QString());
+            auto* cycle = child<QComboBox>(&form, "Combo1");
+            auto* month = child<QComboBox>(&form, "Combo2");
+            cycle->setCurrentIndex(2);
+            emit cycle->activated(2);
+            month->setCurrentIndex(10);
+            emit month->activated(10);
+            mark = m_server->mark();
+            click(&form, "Command2"); // no row yet: inserted
+            cycle->setCurrentIndex(1);
+            emit cycle->activated(1);
+            month->setCurrentIndex(6);
+            emit month->activated(6);
+            click(&form, "Command2"); // now updated
+        }
+        QCOMPARE(m_server->batches(mark),
+                 (QStringList{QStringLiteral("Select * From SystemSetup Where Code ='银行扣款方式'"),
+                              QStringLiteral("Insert Into SystemSetup (Code, Value) Values ('银行扣款方式', '按季,11,2,5,8')"),
+                              QStringLiteral("Select * From SystemSetup Where Code ='银行扣款方式'"),
+                              QStringLiteral("Update SystemSetup Set Value = '按年,7' Where Code = '银行扣款方式'")}));
+        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("银行扣款方式保存成功！"), QStringLiteral("银行扣款方式保存成功！")}));
+        QCOMPARE(m_db->rows(QStringLiteral("Select Code, Value From SystemSetup")),
+                 (QList<QStringList>{{QStringLiteral("银行扣款方式"), QStringLiteral("按年,7")}}));
+        frm扣款方式设置 again;
+        QCOMPARE(child<QLineEdit>(&again, "Text1(0)")->text(), QStringLiteral("按年"));
+        QCOMPARE(child<QLineEdit>(&again, "Text1(1)")->text(), QStringLiteral("7"));
+        QCOMPARE(m_server->count(QStringLiteral("attention")), 0);
+    }
+
+    void deductionSaveFailureKeepsTheStoredValue_data()
+    {
+        QTest::addColumn<int>("deadlockAt");
+        QTest::addColumn<int>("dropAt");
+        QTest::newRow("deadlock") << 1 << 0;
+        QTest::newRow("connection lost") << 0 << 1;
+    }
+
+    void deductionSaveFailureKeepsTheStoredValue()
+    {
+        QFETCH(int, deadlockAt);
+        QFETCH(int, dropAt);
+        StandIn::Options options;
+        options.deadlockAt = deadlockAt;
+        options.dropAt = dropAt;
+        serve(options);
+        connect();
+        MessageRecorder boxes;
+        const QList<QStringList> before = m_db->rows(QStringLiteral("Select Code, Value From SystemSetup"));
+        frm扣款方式设置 form;
+        const QString shown = child<QLineEdit>(&form, "Text1(0)")->text();
+        auto* cycle = child<QComboBox>(&form, "Combo1");
+        cycle->setCurrentIndex(0);
+        emit cycle->activated(0);
+        click(&form, "Command2");
+        QCOMPARE(boxes.boxes().size(), 1);
+        QVERIFY2(boxes.texts()[0].startsWith(QStringLiteral("运行时错误 '")), qPrintable(boxes.texts()[0]));
+        QCOMPARE(child<QLineEdit>(&form, "Text1(0)")->text(), shown);
+        QCOMPARE(m_db->rows(QStringLiteral("Select Code, Value From SystemSetup")), before);
+    }
+
+    void privilegesByPost()
+    {
+        m_db->exec(QStringLiteral("Insert Into 岗位权限设置 (id, 组代号, 岗位代号, 授权) Values (1, 'G1', '出纳岗', 1)"));
+        m_db->exec(QStringLiteral("Insert Into GroupPrivilege (GroupID, FormName, Popedom, Memo) "
+                                  "Values ('G1', '银行扣款方式设置', 1, '物业配置')"));
+        serve();
+        connect();
+        MessageRecorder boxes;
+        std::array<QString, 10> fields;
+        fields[4] = QStringLiteral("出纳岗");
+        SetIdentityFields(fields);
+        MainWindow w;
+        const int mark = m_server->mark();
+        w.权限设置(QStringLiteral("物业配置"));
+        QCOMPARE(m_server->batches(mark),
+                 QStringList{privilegeQuery(QStringLiteral("出纳岗"), QStringLiteral("物业配置"))});
+        QStringList enabled;
+        for (const MenuItem& item : menuItems(*w.menuBar()))
+            if (item.action->isEnabled())
+                enabled << item.name;
+        QVERIFY2(enabled.contains(QStringLiteral("银行扣款方式设置")), qPrintable(enabled.join(u',')));
+        QVERIFY(!enabled.contains(QStringLiteral("业主编号管理")));
+        QCOMPARE(boxes.texts(), QStringList());
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    int status = 0;
+    for (const char* mode : {"nvarchar", "gbk"}) {
+        gTextMode = QString::fromLatin1(mode);
+        SqlServerPathTest test;
+        status |= QTest::qExec(&test, argc, argv);
+    }
+    return status;
+}
+
+#include "test_sqlserver_path.moc"

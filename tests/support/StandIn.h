@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QList>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+// tools/sqlserver-standin serving an SQLite file over TDS, for the SQL Server path: the program
+// connects through FreeTDS as it would to SQL Server, and every request the server received is
+// in its log.
+class StandIn
+{
+public:
+    struct Options
+    {
+        QString textMode = QStringLiteral("nvarchar"); // nvarchar, gbk or latin1
+        int latencyMs = 0;
+        int deadlockAt = 0; // the Nth write fails as a deadlock victim
+        int dropAt = 0;     // the connection is dropped at the Nth write
+    };
+
+    StandIn(const QString& databaseFile, const Options& options);
+    StandIn(const QString& databaseFile) : StandIn(databaseFile, Options()) {}
+    ~StandIn();
+    StandIn(const StandIn&) = delete;
+    StandIn& operator=(const StandIn&) = delete;
+
+    bool started() const { return m_port != 0; }
+    QString error() const { return m_error; }
+    quint16 port() const { return m_port; }
+    static QString user() { return QStringLiteral("sa"); }
+    static QString password() { return QStringLiteral("密码pw"); }
+    static QString database() { return QStringLiteral("物业库"); }
+    // As the launcher passes it: an OLE DB string for the SQLOLEDB provider.
+    QString connectionString() const;
+
+    // Every request logged so far, in order; `since` skips the first ones (a mark()).
+    QList<QJsonObject> requests(int since = 0) const;
+    int mark() const { return requests().size(); }
+    // How many of the requests since a mark are of a type ("sql_batch", "attention", ...).
+    int count(const QString& type, int since = 0) const;
+    // The SQL batch texts since a mark, exactly as they arrived.
+    QStringList batches(int since = 0) const;
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    quint16 m_port = 0;
+    QString m_error;
+};
