@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <sql.h>
 #include <sqlext.h>
+#include <sqlucode.h>
 
 namespace {
 struct Diagnostics
@@ -13,6 +14,13 @@ struct Diagnostics
     QString description;
     bool lost = false; // the link to the server is gone
 };
+
+// FreeTDS's own numbers for a connection that is gone (reported with a warning state):
+// connection failed, read failed, write failed, unexpected end of data, connection dead.
+bool isLinkFailure(SQLINTEGER native)
+{
+    return native == 20002 || native == 20004 || native == 20006 || native == 20017 || native == 20047;
+}
 
 Diagnostics diagnostics(SQLSMALLINT type, SQLHANDLE handle)
 {
@@ -30,7 +38,7 @@ Diagnostics diagnostics(SQLSMALLINT type, SQLHANDLE handle)
             d.native = native;
         const QByteArray sqlState(reinterpret_cast<const char*>(state));
         // 08S01 communication link failure, 08003 connection not open, 08S02 connection reset.
-        if (sqlState == "08S01" || sqlState == "08003" || sqlState == "08S02")
+        if (sqlState == "08S01" || sqlState == "08003" || sqlState == "08S02" || isLinkFailure(native))
             d.lost = true;
         const QString text = QString::fromUtf8(reinterpret_cast<const char*>(message)).trimmed();
         if (!text.isEmpty() && !texts.contains(text))
@@ -279,12 +287,15 @@ void OdbcConnection::open(const QString& odbcString, int timeoutSeconds)
     const auto timeout = reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(timeoutSeconds));
     SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, timeout, SQL_IS_UINTEGER);
     SQLSetConnectAttr(dbc, SQL_ATTR_CONNECTION_TIMEOUT, timeout, SQL_IS_UINTEGER);
-    QByteArray text = utf8(odbcString);
-    SQLCHAR out[1024];
+    // The one wide call: FreeTDS reads a narrow connection string as Latin-1, which would mangle
+    // a Chinese database name or password. Everything after it is narrow, in UTF-8.
+    static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager's wide characters are UTF-16");
+    QString text = odbcString;
+    SQLWCHAR out[1024];
     SQLSMALLINT outLength = 0;
-    const SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
-                                          static_cast<SQLSMALLINT>(text.size()), out, sizeof out, &outLength,
-                                          SQL_DRIVER_NOPROMPT);
+    const SQLRETURN rc = SQLDriverConnectW(dbc, nullptr, reinterpret_cast<SQLWCHAR*>(text.data()),
+                                           static_cast<SQLSMALLINT>(text.size()), out, 1024, &outLength,
+                                           SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc)) {
         const RuntimeError error = odbcError(SQL_HANDLE_DBC, dbc);
         SQLFreeHandle(SQL_HANDLE_DBC, dbc);

@@ -17,9 +17,8 @@ struct RequestFailure
 };
 
 // SQL Server's path: the ODBC driver manager's narrow API with every text in UTF-8 both ways
-// (FreeTDS converts to and from the server's code page, given ClientCharset=UTF-8). Narrow, the
-// connection string stays bytes all the way: no character of a value can become ';' or '{' in
-// the driver manager's reading. Every request is read to its end, so the driver never has to
+// (FreeTDS converts to and from the server's code page, given ClientCharset=UTF-8); only the
+// connection string goes wide. Every request is read to its end, so the driver never has to
 // cancel one (an attention costs a round trip).
 class OdbcConnection
 {

@@ -439,9 +439,9 @@ private slots:
 
     void privilegesByPost()
     {
-        m_db->exec(QStringLiteral("Insert Into 岗位权限设置 (id, 组代号, 岗位代号, 授权) Values (1, 'G1', '出纳岗', 1)"));
+        m_db->exec(QStringLiteral("Insert Into 岗位权限设置 (id, 组代号, 岗位代号, 授权) Values (901, 'G901', '出纳岗', 1)"));
         m_db->exec(QStringLiteral("Insert Into GroupPrivilege (GroupID, FormName, Popedom, Memo) "
-                                  "Values ('G1', '银行扣款方式设置', 1, '物业配置')"));
+                                  "Values ('G901', '银行扣款方式设置', 1, '物业配置')"));
         serve();
         connect();
         MessageRecorder boxes;
