@@ -27,7 +27,6 @@ class Response:
     def __init__(self):
         self.parts = []
         self.errors = 0
-        self.first_error = None
 
     def add(self, data):
         self.parts.append(data)
@@ -38,12 +37,11 @@ class Response:
     def error(self, number, state, severity, text, line=1):
         self.parts.append(tds.message(tds.ERROR, number, state, severity, text, line))
         self.errors += 1
-        self.first_error = self.first_error or number
 
     def has_done(self):
         return any(isinstance(p, list) for p in self.parts)
 
-    def bytes(self):
+    def payload(self):
         last = max((i for i, p in enumerate(self.parts) if isinstance(p, list)), default=-1)
         out = bytearray()
         for i, p in enumerate(self.parts):
@@ -120,7 +118,7 @@ class Session:
                 resp = Response()
                 resp.error(50000, 1, 16, f"stand-in failure: {e}")
                 resp.done(DONE, DONE_ERROR)
-                self.send(resp.bytes())
+                self.send(resp.payload())
 
     def on_prelogin(self, data):
         options = tds.prelogin_options(data)
@@ -152,7 +150,7 @@ class Session:
             resp.error(18456, 1, 14, f"Login failed for user '{user}'.")
         if resp.errors:
             resp.done(DONE, DONE_ERROR)
-            self.send(resp.bytes())
+            self.send(resp.payload())
             raise Dropped()
 
         self.tds_version = min(version, tds.TDS74) if version >= 0x71000000 else tds.TDS74
@@ -167,7 +165,7 @@ class Session:
         resp.add(tds.loginack(self.tds_version))
         resp.add(tds.envchange(4, str(size), "4096"))
         resp.done(DONE, 0)
-        self.send(resp.bytes())
+        self.send(resp.payload())
         self.wire.packet_size = size
 
     def on_attention(self, data):
@@ -193,7 +191,7 @@ class Session:
         if again and not resp.errors:
             self.begin(resp)
         resp.done(DONE, DONE_ERROR if resp.errors else 0)
-        self.send(resp.bytes())
+        self.send(resp.payload())
 
     # ------------------------------------------------------------ batches
 
@@ -212,7 +210,7 @@ class Session:
             self.execute(statements, resp, DONE)
         if not resp.has_done():
             resp.done(DONE, 0)
-        self.send(resp.bytes())
+        self.send(resp.payload())
 
     def prepare(self, text, binds=None):
         """The statements of a request, each compiled once: a syntax error fails the whole request
@@ -285,8 +283,8 @@ class Session:
             if n == self.args.drop_at:
                 raise Dropped()
             if n == self.args.deadlock_at:
-                if self.trancount:
-                    self.rollback(resp, self.trancount)
+                if self.trancount:  # the victim's transaction is rolled back
+                    self.rollback(resp, st.line)
                 resp.error(1205, 51, 13, f"Transaction (Process ID {self.spid}) was deadlocked on lock resources "
                                          f"with another process and has been chosen as the deadlock victim. "
                                          f"Rerun the transaction.", st.line)
@@ -456,7 +454,7 @@ class Session:
         self.server.log(self.number, "rpc", **first, **extra)
         for name, params in calls:
             self.call(name, params, resp)
-        self.send(resp.bytes())
+        self.send(resp.payload())
 
     def call(self, name, params, resp):
         key = re.sub(r"^(?:master\.|sys\.|dbo\.|\.)+", "", name.lower().replace('"', "").replace("[", "")
