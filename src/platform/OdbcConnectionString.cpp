@@ -6,8 +6,28 @@
 #include <QRegularExpression>
 
 namespace {
+// The driver manager reads a copy of the wide connection string narrowed to the low byte of
+// each UTF-16 unit: "Ļ" (U+013B) reads as ';', "Ż" (U+017B) as '{'. Such a character would let a
+// value end early there, and the rest become keys of their own (DRIVER, the library loaded).
+QChar misreadAsSeparator(const QString& value)
+{
+    for (const QChar c : value) {
+        const char16_t u = c.unicode();
+        const char16_t low = u & 0xFF;
+        if (u > 0xFF && (low == u';' || low == u'{' || low == u'}'))
+            return c;
+    }
+    return {};
+}
+
 QString braced(const QString& key, const QString& value)
 {
+    if (const QChar c = misreadAsSeparator(value); !c.isNull())
+        throw RuntimeError(AdoError::BadConnectionString,
+                           QStringLiteral("连接字符串中“%1”的值含有字符“%2”（U+%3），ODBC 驱动程序管理器会把它误读为"
+                                          "“%4”，无法安全地传给驱动程序。请换用其他字符。")
+                               .arg(key, QString(c), QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0'),
+                                    QString(QChar(c.unicode() & 0xFF))));
     // A NUL ends the string for the driver manager and the driver alike: the keys after it would be lost.
     if (value.contains(QChar(0)))
         throw RuntimeError(AdoError::BadConnectionString,

@@ -89,6 +89,50 @@ private slots:
         QVERIFY(!gConn().isOpen());
     }
 
+    // A value the driver manager would misread as a separator must never reach it: the library
+    // named after the fake ';' (or '{', '}') would be loaded, and this one leaves a mark.
+    void misreadSeparatorsLoadNothing_data()
+    {
+        QTest::addColumn<QString>("key"); // the setting holding the crafted value; empty: the argument
+        QTest::addColumn<QString>("value");
+        const QString library = QStringLiteral(MARK_LIBRARY);
+        for (const char* key : {"PWD", "UID", "Svr", "DBname", ""})
+            QTest::newRow(*key ? key : "argument")
+                << QString::fromLatin1(key) << QStringLiteral("x\u013BDRIVER=") + library + QStringLiteral("\u013B");
+        QTest::newRow("PWD, U+6E3B") << QStringLiteral("PWD") << QStringLiteral("\u6E3BDRIVER=") + library;
+        QTest::newRow("PWD, U+017B U+017D") << QStringLiteral("PWD")
+                                           << QStringLiteral("\u017Bx\u017D;DRIVER=") + library + u';';
+    }
+
+    void misreadSeparatorsLoadNothing()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QTemporaryDir dir;
+        const QString mark = dir.filePath(QStringLiteral("loaded"));
+        qputenv("CHENGLING_MARK_FILE", mark.toLocal8Bit());
+        QString argument;
+        if (key.isEmpty()) {
+            argument = QStringLiteral("a{}b【】Provider=SQLOLEDB.1;User ID=sa;Data Source='127.0.0.1,1';Password=") +
+                       connectionStringValue(value);
+        } else {
+            QSettings store(dbSettingsFilePath(), QSettings::IniFormat);
+            store.beginGroup(QStringLiteral("DBConfig"));
+            for (const char* k : {"Svr", "UID", "PWD", "DBname"})
+                store.setValue(QString::fromLatin1(k), QStringLiteral("127.0.0.1,1"));
+            store.setValue(key, value);
+        }
+        MessageRecorder boxes;
+        EndRecorder ends;
+        Main(argument, [] { QFAIL("no window without a connection"); });
+        QCOMPARE(ends.count(), 1);
+        QCOMPARE(boxes.texts().size(), 2);
+        QVERIFY2(boxes.texts()[0].contains(QStringLiteral("误读")), qPrintable(boxes.texts()[0]));
+        QCOMPARE(boxes.texts()[1], QStringLiteral("数据库连接失败!"));
+        QVERIFY2(!QFile::exists(mark), "the driver manager loaded the library");
+        qunsetenv("CHENGLING_MARK_FILE");
+    }
+
     void noArgumentBuildsTheTemplateFromSettings()
     {
         writeFile(dbSettingsFilePath(), "[DBConfig]\nSvr=db1\nUID=sa\nPWD=secret\nDBname=wuye\n");

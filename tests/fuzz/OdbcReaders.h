@@ -37,6 +37,17 @@ inline void put(OdbcPairs& pairs, const QString& key, const QString& value)
 
 } // namespace odbc_readers_detail
 
+// The copy of a wide connection string the driver manager parses for itself: each UTF-16 unit
+// cut to its low byte (the driver still receives the wide string).
+inline QString narrowedAsDriverManager(const QString& s)
+{
+    QString narrowed;
+    narrowed.reserve(s.size());
+    for (const QChar c : s)
+        narrowed += QChar(c.unicode() & 0xFF);
+    return narrowed;
+}
+
 // The driver manager: blanks and ';' before a key are skipped; the key runs to '='. A value in
 // braces runs to the first '}' that is not doubled ("}}" stands for '}'); any other value to ';'.
 inline OdbcPairs readAsDriverManager(const QString& s)
