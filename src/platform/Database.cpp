@@ -61,6 +61,11 @@ void Connection::open(const QString& connectionString)
         openSqlite(settings.value(QStringLiteral("data source")));
     } else if (isSqlServerProvider(provider) || (provider.compare(QStringLiteral("MSDASQL"), Qt::CaseInsensitive) == 0 &&
                                                  settings.contains(QStringLiteral("driver")))) {
+        // The SQLite ODBC driver creates a missing file: a database is opened, never made by a typo.
+        const QString driver = settings.value(QStringLiteral("driver"));
+        const QString file = settings.value(QStringLiteral("initial catalog"));
+        if (driver.contains(QStringLiteral("sqlite"), Qt::CaseInsensitive) && !QFileInfo(file).isFile())
+            throw RuntimeError(AdoError::GenericFailure, QStringLiteral("数据库文件不存在：%1").arg(file));
         openOdbc(::odbcConnectionString(settings));
     } else if (provider.isEmpty()) {
         throw RuntimeError(AdoError::ProviderNotFound, QStringLiteral("连接字符串未指定提供程序（Provider）。"));

@@ -2,8 +2,10 @@
 // driver for the connection layer's own operations, and FreeTDS for its failures.
 #include "DemoData.h"
 #include "platform/Database.h"
+#include "support/TestSupport.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -67,6 +69,17 @@ private slots:
         Recordset rs = conn.openRecordset(QStringLiteral("Select Count(*) As n, Max(Value) As v From SystemSetup"));
         QCOMPARE(rs.field(QStringLiteral("n")).toInt(), 1);
         QCOMPARE(rs.field(QStringLiteral("v")).toString(), QStringLiteral("按月"));
+    }
+
+    void missingFileIsNotCreated()
+    {
+        const QString missing = m_dir.filePath(QStringLiteral("missing.sqlite"));
+        Connection conn;
+        QCOMPARE(errorNumber([&] {
+                     conn.open(QStringLiteral("Provider=MSDASQL;Driver=SQLite3;Initial Catalog=") + missing);
+                 }),
+                 -2147467259L);
+        QVERIFY(!QFileInfo::exists(missing));
     }
 
     void statementErrorsCarryTheDriverText()
