@@ -29,6 +29,27 @@ QString& connString()
     static QString s;
     return s;
 }
+
+void reportOpenFailure(const RuntimeError& e)
+{
+    MsgBox(QStringLiteral("错误信息：") + e.description(), MsgButtons::OK, MsgIcon::Information,
+           QStringLiteral("信息文本"));
+}
+
+// The connection string of the settings store, or false after saying why the store could not be
+// read: that ends like a failed open, with the reason instead of an attempt on an empty server.
+bool readSettingsConnectionString()
+{
+    try {
+        connString() = settingsConnectionString();
+        return true;
+    } catch (const RuntimeError& e) {
+        connString().clear();
+        connection() = std::make_unique<Connection>();
+        reportOpenFailure(e);
+        return false;
+    }
+}
 } // namespace
 
 const QString& IdentityField(int index)
@@ -71,16 +92,21 @@ bool OpenConnection()
         connection()->open(connString());
         return true;
     } catch (const RuntimeError& e) {
-        MsgBox(QStringLiteral("错误信息：") + e.description(), MsgButtons::OK, MsgIcon::Information,
-               QStringLiteral("信息文本"));
+        reportOpenFailure(e);
         return false;
     }
 }
 
 bool ConnectDatabase(const QString& connection)
 {
-    connString() = connection.isEmpty() ? settingsConnectionString() : connection;
-    if (OpenConnection())
+    bool opened = false;
+    if (!connection.isEmpty()) {
+        connString() = connection;
+        opened = OpenConnection();
+    } else if (readSettingsConnectionString()) {
+        opened = OpenConnection();
+    }
+    if (opened)
         return true;
     MsgBox(QStringLiteral("数据库连接失败!"), MsgButtons::OK, MsgIcon::Information, QStringLiteral("连接提示"));
     return false;

@@ -14,10 +14,12 @@ Connection& gConn();
 const QString& gConnString();
 
 // The connection string built from the user's settings store, by the system's template.
+// Throws RuntimeError when the store's file is there but cannot be read.
 QString settingsConnectionString();
 
 // Chooses the connection string (the argument's, or the settings store's when empty) and
-// opens gConn; shows the two failure messages and returns false when it cannot.
+// opens gConn; shows the two failure messages and returns false when it cannot (a settings
+// file that cannot be read fails the same way, with its reason in the first message).
 bool ConnectDatabase(const QString& connection);
 bool OpenConnection();
 

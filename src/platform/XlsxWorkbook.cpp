@@ -7,10 +7,13 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <xlsxwriter.h>
 
@@ -118,21 +121,57 @@ RuntimeError libraryError(lxw_error error, int systemCode, const QString& path, 
                         QStringLiteral("无效的过程调用或参数（%1：%2）").arg(QString::fromLatin1(what), reason));
 }
 
+// Our temporary files beside a target: ".~xlsx", eight hex digits, ".tmp".
+bool isTempFileName(const QString& name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\.~xlsx[0-9a-f]{8}\\.tmp$"));
+    return pattern.match(name).hasMatch();
+}
+
+// Each workbook holds its temporary file locked until the file is renamed or removed, so a file
+// of ours that nobody holds is what an export killed midway left behind.
+void removeStaleTempFiles(const QString& dir)
+{
+    const QStringList names =
+        QDir(dir).entryList({QStringLiteral(".~xlsx*.tmp")}, QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QString& name : names) {
+        if (!isTempFileName(name))
+            continue;
+        const QByteArray path = QFile::encodeName(dir + u'/' + name);
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.constData()); // best effort: a folder we cannot clean is no reason to fail
+        ::close(fd);
+    }
+}
+
 // Reserves a fresh name in the target's folder, created with the usual permissions so that the
-// renamed workbook gets them too.
-QString reserveTempFile(const QString& target)
+// renamed workbook gets them too, and locked; `lockFd` receives the descriptor holding the lock.
+QString reserveTempFile(const QString& target, int& lockFd)
 {
     const QString dir = QFileInfo(target).absolutePath();
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString name =
             dir + QStringLiteral("/.~xlsx%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        const int fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
+        const QByteArray path = QFile::encodeName(name);
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno != EEXIST)
+                throw fileError(errno, target);
+            continue;
+        }
+        // Another export's clean-up may hold or have removed the file between its creation and
+        // the lock. A file system without locks leaves the file ours, only unprotected.
+        const bool taken = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        struct stat held, named;
+        if (!taken && ::fstat(fd, &held) == 0 && ::stat(path.constData(), &named) == 0 && held.st_dev == named.st_dev &&
+            held.st_ino == named.st_ino) {
+            lockFd = fd;
             return name;
         }
-        if (errno != EEXIST)
-            throw fileError(errno, target);
+        ::close(fd);
     }
     throw fileError(EEXIST, target);
 }
@@ -218,7 +257,8 @@ std::optional<double> spreadsheetNumber(const QString& text)
 
 XlsxWorkbook::XlsxWorkbook(const QString& path) : m_path(path)
 {
-    m_tempPath = reserveTempFile(path);
+    removeStaleTempFiles(QFileInfo(path).absolutePath());
+    m_tempPath = reserveTempFile(path, m_tempLock);
     // The rows streamed to disk go to the user's temporary folder, not into memory.
     m_tmpDir = QFile::encodeName(QDir::tempPath());
     lxw_workbook_options options = {};
@@ -227,7 +267,7 @@ XlsxWorkbook::XlsxWorkbook(const QString& path) : m_path(path)
     options.use_zip64 = LXW_FALSE;
     m_workbook = workbook_new_opt(QFile::encodeName(m_tempPath).constData(), &options);
     if (!m_workbook) {
-        QFile::remove(m_tempPath);
+        discard();
         throw RuntimeError(kErrOutOfMemory, QStringLiteral("内存不足"));
     }
 }
@@ -256,6 +296,15 @@ void XlsxWorkbook::discard()
     if (!m_tempPath.isEmpty()) {
         QFile::remove(m_tempPath);
         m_tempPath.clear();
+    }
+    releaseTempLock();
+}
+
+void XlsxWorkbook::releaseTempLock()
+{
+    if (m_tempLock >= 0) {
+        ::close(m_tempLock);
+        m_tempLock = -1;
     }
 }
 
@@ -402,4 +451,5 @@ void XlsxWorkbook::close()
         throw fileError(renameCode, m_path);
     }
     m_tempPath.clear();
+    releaseTempLock();
 }

@@ -43,7 +43,8 @@ std::optional<double> spreadsheetNumber(const QString& text);
 //
 // The file is built under a temporary name beside the target and renamed when complete, so a
 // failure never leaves a half-written workbook under the target's name; an existing target is
-// replaced only then. Every failure throws RuntimeError with a Chinese description.
+// replaced only then. A new workbook first removes the temporary files that workbooks killed
+// midway left in its folder. Every failure throws RuntimeError with a Chinese description.
 class XlsxWorkbook
 {
 public:
@@ -92,9 +93,11 @@ private:
     void requireOpen() const;
     void requireSheet() const;
     void discard();
+    void releaseTempLock();
 
     QString m_path;
     QString m_tempPath;
+    int m_tempLock = -1; // holds the temporary file locked while it is ours
     QByteArray m_tmpDir; // the library keeps the pointer until close
     lxw_workbook* m_workbook = nullptr;
     lxw_worksheet* m_sheet = nullptr;

@@ -3,14 +3,26 @@
 #include "engine/OwnerNumberRule.h"
 #include "platform/Database.h"
 
-#include <cmath>
-
 QString ownerIdText(const QString& idCell)
 {
-    const double value = leadingNumber(idCell);
-    if (std::floor(value) == value && std::fabs(value) < 1e15)
-        return QString::number(static_cast<qint64>(value));
-    return QString::number(value, 'g', 15);
+    // Val's reading, but kept as digits: through a double, ids past 2^53 would name a neighbour.
+    QString number = leadingNumberText(idCell);
+    const bool negative = number.startsWith(u'-');
+    if (negative)
+        number.remove(0, 1);
+    const int point = number.indexOf(u'.');
+    QString whole = point < 0 ? number : number.left(point);
+    QString fraction = point < 0 ? QString() : number.mid(point + 1);
+    while (fraction.endsWith(u'0'))
+        fraction.chop(1);
+    int first = 0; // leadingNumberText gives at least one whole digit
+    while (first < whole.size() - 1 && whole[first] == u'0')
+        ++first;
+    whole = whole.mid(first);
+    QString text = fraction.isEmpty() ? whole : whole + u'.' + fraction;
+    if (negative && text != QStringLiteral("0"))
+        text.prepend(u'-');
+    return text;
 }
 
 QString saveOwnerNumberStatement(const QString& number, const QString& idCell)

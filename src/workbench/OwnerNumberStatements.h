@@ -4,8 +4,10 @@
 
 #include <QString>
 
-// The owner record id of a grid cell as the statements write it: the cell's numeric value
-// (an empty or non-numeric cell gives 0) written back as a number.
+// The owner record id of a grid cell as the statements write it: the number the cell starts
+// with, read as Val reads it (blanks skipped, "12abc" gives 12, an empty or non-numeric cell 0),
+// written back with every digit, never rounded. A fraction keeps its decimals ("12.5" gives
+// 12.5, "12.0" gives 12), so it names no owner with a whole-number id.
 QString ownerIdText(const QString& idCell);
 
 // "Update 业主表 Set 业主编号 = '<number>' Where ZH_ID =<id>" (no blank after "=").

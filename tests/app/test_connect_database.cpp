@@ -20,11 +20,18 @@ void writeFile(const QString& path, const QByteArray& content)
 }
 } // namespace
 
+enum class SettingsFile { None, Folder, TooLarge };
+Q_DECLARE_METATYPE(SettingsFile)
+
 class ConnectDatabaseTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { QFile::remove(dbSettingsFilePath()); }
+    void init()
+    {
+        QFile::remove(dbSettingsFilePath());
+        QDir(dbSettingsFilePath()).removeRecursively();
+    }
 
     void settingsFileLocation()
     {
@@ -55,20 +62,36 @@ private slots:
     void failureShowsTwoMessagesThenEnds_data()
     {
         QTest::addColumn<QString>("argument");
+        QTest::addColumn<SettingsFile>("settings");
         QTest::addColumn<QString>("detail"); // part of the first message's description
+        const auto none = SettingsFile::None;
         QTest::newRow("missing file") << QStringLiteral("a{}b【】Provider=SQLite;Data Source=/nonexistent/x.sqlite")
-                                      << QStringLiteral("/nonexistent/x.sqlite");
-        QTest::newRow("unknown provider") << QStringLiteral("a【】Provider=Foo;Data Source=x") << QStringLiteral("Foo");
-        QTest::newRow("does not parse") << QStringLiteral("a【】Provider='SQLite") << QStringLiteral("格式错误");
+                                      << none << QStringLiteral("/nonexistent/x.sqlite");
+        QTest::newRow("unknown provider")
+            << QStringLiteral("a【】Provider=Foo;Data Source=x") << none << QStringLiteral("Foo");
+        QTest::newRow("does not parse") << QStringLiteral("a【】Provider='SQLite") << none
+                                        << QStringLiteral("格式错误");
         QTest::newRow("closed port") << QStringLiteral("a【】Provider=SQLOLEDB.1;User ID=sa;Data Source='127.0.0.1,1'")
-                                     << QStringLiteral("Unable to connect");
-        QTest::newRow("no argument, no settings") << QString() << QStringLiteral("Data Source");
+                                     << none << QStringLiteral("Unable to connect");
+        QTest::newRow("no argument, no settings") << QString() << none << QStringLiteral("Data Source");
+        // A settings file that is there but cannot be used says so, instead of trying an empty server.
+        QTest::newRow("settings file is a folder")
+            << QString() << SettingsFile::Folder << QStringLiteral("无法读取数据库设置文件“%1”：该位置是一个文件夹");
+        QTest::newRow("settings file too large")
+            << QString() << SettingsFile::TooLarge << QStringLiteral("无法读取数据库设置文件“%1”：文件过大");
     }
 
     void failureShowsTwoMessagesThenEnds()
     {
         QFETCH(QString, argument);
+        QFETCH(SettingsFile, settings);
         QFETCH(QString, detail);
+        if (detail.contains(QStringLiteral("%1")))
+            detail = detail.arg(dbSettingsFilePath());
+        if (settings == SettingsFile::Folder)
+            QVERIFY(QDir().mkpath(dbSettingsFilePath()));
+        if (settings == SettingsFile::TooLarge) // valid entries, padded past any sane size
+            writeFile(dbSettingsFilePath(), "[DBConfig]\nSvr=db1\n" + QByteArray(1024 * 1024, '\n'));
         MessageRecorder boxes;
         EndRecorder ends;
         int shown = 0;

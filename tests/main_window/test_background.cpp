@@ -18,6 +18,36 @@ void writeQuadrants(const QString& file, const char* format = "BMP")
     QVERIFY(image.save(file, format));
 }
 
+// A bitmap that claims `width` x `height` pixels in a few bytes: 8-bit, run-length encoded, one
+// palette colour, and nothing but the end-of-picture mark, so every pixel takes that colour.
+QByteArray compressedBitmap(int width, int height, const QColor& colour)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    const quint32 headers = 14 + 40 + 4;
+    const QByteArray pixels("\x00\x01", 2);
+    out.writeRawData("BM", 2);
+    out << quint32(headers + pixels.size()) << quint32(0) << headers;
+    out << quint32(40) << qint32(width) << qint32(height) << quint16(1) << quint16(8) << quint32(1) // BI_RLE8
+        << quint32(pixels.size()) << qint32(2835) << qint32(2835) << quint32(1) << quint32(0);
+    out << quint8(colour.blue()) << quint8(colour.green()) << quint8(colour.red()) << quint8(0);
+    out.writeRawData(pixels.constData(), pixels.size());
+    return bytes;
+}
+
+// Bytes this process has read from files so far (Linux's per-process I/O count), -1 if unknown.
+qint64 bytesRead()
+{
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : io.readAll().split('\n'))
+        if (line.startsWith("rchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    return -1;
+}
+
 bool near(const QColor& a, const QColor& b)
 {
     return qAbs(a.red() - b.red()) <= 3 && qAbs(a.green() - b.green()) <= 3 && qAbs(a.blue() - b.blue()) <= 3;
@@ -73,7 +103,9 @@ private slots:
     void stretchedOverClientAreaOnEveryResize();
     void plainWhenPictureUnusable_data();
     void plainWhenPictureUnusable();
-    void everyResizeReadsTheFileAgain();
+    void aChangedFileIsReadAgain();
+    void giantPictureIsNotRead();
+    void unchangedFileIsNotReadAgain();
     void emptyClientAreaIsHarmless();
 
 private:
@@ -110,20 +142,22 @@ void TestBackground::stretchedOverClientAreaOnEveryResize()
 
 void TestBackground::plainWhenPictureUnusable_data()
 {
-    QTest::addColumn<QString>("content");
-    QTest::newRow("missing") << QString();
-    QTest::newRow("empty") << QStringLiteral("");
-    QTest::newRow("not a picture") << QStringLiteral("BM this is only text pretending");
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("missing") << QByteArray();
+    QTest::newRow("empty") << QByteArray("");
+    QTest::newRow("not a picture") << QByteArray("BM this is only text pretending");
+    // Just past 64 megapixels, yet within what the decoder itself would allocate.
+    QTest::newRow("beyond 64 megapixels") << compressedBitmap(8001, 8000, QColor(10, 150, 10));
 }
 
 void TestBackground::plainWhenPictureUnusable()
 {
-    QFETCH(QString, content);
+    QFETCH(QByteArray, content);
     const QString file = m_dir.filePath(QStringLiteral("unusable-%1.bmp").arg(QTest::currentDataTag()));
     if (!content.isNull()) {
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content.toUtf8());
+        f.write(content);
     }
     MainWindow w;
     w.setBackgroundFile(file);
@@ -133,7 +167,7 @@ void TestBackground::plainWhenPictureUnusable()
     expectPlain(w);
 }
 
-void TestBackground::everyResizeReadsTheFileAgain()
+void TestBackground::aChangedFileIsReadAgain()
 {
     const QString file = m_dir.filePath(QStringLiteral("later.bmp"));
     MainWindow w;
@@ -162,6 +196,49 @@ void TestBackground::everyResizeReadsTheFileAgain()
     w.resize(690, 490);
     QCoreApplication::processEvents();
     expectPlain(w);
+}
+
+// The size a bitmap's header claims is checked before any pixel is read: a 20000 x 20000 picture
+// made every resize read 1.2 GB. Here a sparse file of 9000 x 9000 pixels, 243 MB long.
+void TestBackground::giantPictureIsNotRead()
+{
+    const QString file = m_dir.filePath(QStringLiteral("giant.bmp"));
+    const qint32 side = 9000;
+    const quint32 rowBytes = side * 3;
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QDataStream out(&f);
+        out.setByteOrder(QDataStream::LittleEndian);
+        out.writeRawData("BM", 2);
+        out << quint32(54 + rowBytes * side) << quint32(0) << quint32(54);
+        out << quint32(40) << side << side << quint16(1) << quint16(24) << quint32(0) << quint32(rowBytes * side)
+            << qint32(2835) << qint32(2835) << quint32(0) << quint32(0);
+        QVERIFY(f.resize(54 + qint64(rowBytes) * side));
+    }
+    if (bytesRead() < 0)
+        QSKIP("this system does not count the bytes a process reads");
+    const qint64 before = bytesRead();
+    const QImage surface = Frmtu::paint(QSize(300, 200), 1.0, file, Qt::gray).toImage();
+    QVERIFY2(bytesRead() - before < 1024 * 1024, qPrintable(QString::number(bytesRead() - before)));
+    QCOMPARE(surface.pixelColor(150, 100), QColor(Qt::gray));
+}
+
+// A resize only scales: the picture is decoded again only when the file changes.
+void TestBackground::unchangedFileIsNotReadAgain()
+{
+    const QString file = m_dir.filePath(QStringLiteral("unchanged.bmp"));
+    QImage blue(600, 400, QImage::Format_RGB888);
+    blue.fill(QColor(20, 40, 200));
+    QVERIFY(blue.save(file, "BMP"));
+    if (bytesRead() < 0)
+        QSKIP("this system does not count the bytes a process reads");
+    qint64 before = bytesRead();
+    QCOMPARE(Frmtu::paint(QSize(300, 200), 1.0, file, Qt::gray).toImage().pixelColor(150, 100), QColor(20, 40, 200));
+    QVERIFY(bytesRead() - before >= QFileInfo(file).size());
+    before = bytesRead();
+    QCOMPARE(Frmtu::paint(QSize(500, 300), 1.0, file, Qt::gray).toImage().pixelColor(250, 150), QColor(20, 40, 200));
+    QVERIFY2(bytesRead() - before < 4096, qPrintable(QString::number(bytesRead() - before)));
 }
 
 void TestBackground::emptyClientAreaIsHarmless()

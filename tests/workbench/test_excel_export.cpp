@@ -571,6 +571,43 @@ private slots:
         QVERIFY(form->Command4->isEnabled());
     }
 
+    // An export killed midway leaves its hidden temporary file: the next export to the folder
+    // removes it, but not one that an export still running holds, nor anybody else's files.
+    void staleTemporaryFilesAreRemoved()
+    {
+        const auto sortedEntries = [this] {
+            QStringList list = entries(dirPath());
+            std::sort(list.begin(), list.end());
+            return list;
+        };
+        auto running = std::make_unique<XlsxWorkbook>(dirPath(QStringLiteral("other.xlsx")));
+        const QString stale = QStringLiteral(".~xlsx0badf00d.tmp");
+        writeFile(dirPath(stale), "PK half a workbook");
+        const QStringList others{QStringLiteral(".~lock.报表.xlsx#"), QStringLiteral(".~xlsx123.tmp"),
+                                 QStringLiteral("notes.tmp")};
+        for (const QString& name : others)
+            writeFile(dirPath(name), "x");
+        QStringList withRunning = sortedEntries();
+        QCOMPARE(withRunning.size(), others.size() + 2);
+        QVERIFY(withRunning.contains(stale));
+
+        auto form = filledForm();
+        MessageRecorder boxes;
+        DialogAnswer dialog(dirPath(QStringLiteral("报表")));
+        form->Command4->click();
+        QCOMPARE(boxes.texts(), QStringList{kSuccess});
+        withRunning.removeAll(stale);
+        withRunning << QStringLiteral("报表.xlsx");
+        std::sort(withRunning.begin(), withRunning.end());
+        QCOMPARE(sortedEntries(), withRunning);
+
+        running.reset();
+        QStringList left = others;
+        left << QStringLiteral("报表.xlsx");
+        std::sort(left.begin(), left.end());
+        QCOMPARE(sortedEntries(), left);
+    }
+
     // The workbook class on its own: misuse is reported, and an unfinished workbook leaves nothing.
     void workbookMisuseLeavesNothing()
     {

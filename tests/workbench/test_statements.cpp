@@ -18,6 +18,17 @@ private slots:
         QTest::newRow("injection stays a number") << QStringLiteral("1 or 1=1") << QStringLiteral("1");
         QTest::newRow("fraction") << QStringLiteral("2.5") << QStringLiteral("2.5");
         QTest::newRow("negative") << QStringLiteral("-4") << QStringLiteral("-4");
+        // Every digit kept: a rounded id names another owner.
+        QTest::newRow("16 digits") << QStringLiteral("1234567890123456") << QStringLiteral("1234567890123456");
+        QTest::newRow("2^53 + 1") << QStringLiteral("9007199254740993") << QStringLiteral("9007199254740993");
+        QTest::newRow("largest 64-bit") << QStringLiteral("9223372036854775807")
+                                        << QStringLiteral("9223372036854775807");
+        QTest::newRow("leading zeros") << QStringLiteral("007") << QStringLiteral("7");
+        QTest::newRow("negative zero") << QStringLiteral("-0") << QStringLiteral("0");
+        QTest::newRow("whole fraction") << QStringLiteral("12.0") << QStringLiteral("12");
+        QTest::newRow("fraction zeros") << QStringLiteral("12.50") << QStringLiteral("12.5");
+        QTest::newRow("long fraction") << QStringLiteral("1.00000000000000001")
+                                       << QStringLiteral("1.00000000000000001");
     }
 
     void ids()

@@ -282,6 +282,52 @@ private slots:
         QCOMPARE(office14Owners(QStringLiteral("y.业主编号 Is Not Null")), 0);
     }
 
+    // Ids past 2^53 have no exact double: the statements must still name the owner shown, not a
+    // moved-out neighbour whose id the rounded value hits.
+    void largeIdsWriteTheirOwnRow()
+    {
+        const QString big = QStringLiteral("9007199254740993"); // 2^53 + 1
+        m_db->exec(QStringLiteral("Insert Into 室表 (S_ID, L_ID, 室, 字) Select 900001, L_ID, '9901', '室' From 楼表 "
+                                  "Where 管理处 = '14' And 地址2 = '3幢'"));
+        m_db->exec(QStringLiteral("Insert Into 业主表 (ZH_ID, S_ID, 姓名, 说明, 业主编号) Values "
+                                  "(%1, 900001, '大号业主', '新进户', Null), "
+                                  "(9007199254740992, 900001, '邻居甲', '迁出', '旧甲'), "
+                                  "(9007199254740990, 900001, '邻居乙', '迁出', '旧乙')")
+                       .arg(big));
+        const auto rowOf = [big](const OwnerNumberForm& form) {
+            for (int r = 1; r < form.MSFlexGrid1->rows(); ++r)
+                if (form.MSFlexGrid1->textMatrix(r, 12) == big)
+                    return r;
+            return -1;
+        };
+        const auto neighbours = [this] {
+            return m_db->rows(QStringLiteral("Select 业主编号 From 业主表 Where ZH_ID In (9007199254740990, "
+                                             "9007199254740992) Order By ZH_ID"));
+        };
+        const QList<QStringList> untouched{{QStringLiteral("旧乙")}, {QStringLiteral("旧甲")}};
+
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        generateForOffice14(form);
+        int row = rowOf(form);
+        QVERIFY2(row > 0, "the owner's id did not reach the grid exactly");
+        const QString number = form.MSFlexGrid1->textMatrix(row, 9);
+        QVERIFY(!number.isEmpty());
+        form.Command3->click();
+        QCOMPARE(m_db->scalar(QStringLiteral("Select 业主编号 From 业主表 Where ZH_ID = ") + big), number);
+        QCOMPARE(neighbours(), untouched);
+
+        form.Command5->click();
+        row = rowOf(form);
+        QVERIFY(row > 0);
+        boxes.clear();
+        form.Command6->click();
+        QCOMPARE(boxes.texts().last(), QStringLiteral("业主编号清除完毕！"));
+        QCOMPARE(m_db->scalar(QStringLiteral("Select 业主编号 From 业主表 Where ZH_ID = ") + big),
+                 QStringLiteral("<NULL>"));
+        QCOMPARE(neighbours(), untouched);
+    }
+
     void answeringNoWritesNothing()
     {
         MessageRecorder boxes;
