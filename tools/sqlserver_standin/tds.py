@@ -87,7 +87,7 @@ class Wire:
 
     def read_message(self):
         parts, size, first_type = [], 0, None
-        while True:
+        for _ in range(MAX_MESSAGE // 8):
             header = self._read_exact(8)
             ptype, status, length = header[0], header[1], struct.unpack(">H", header[2:4])[0]
             if length < 8:
@@ -102,6 +102,7 @@ class Wire:
                 raise ProtocolError("request larger than 64 MiB")
             if status & 0x01:
                 return first_type, b"".join(parts)
+        raise ProtocolError("request without an end")
 
     def send(self, data, ptype=REPLY):
         step = self.packet_size - 8
@@ -196,8 +197,8 @@ class Column:
     def __init__(self, name, kind, size=4):
         self.name = name
         self.kind = kind
-        self.size = size  # int width; for text and binary, True when a value needs (MAX)
-        self.big = False
+        self.size = size  # bytes of an int
+        self.big = False  # text or binary with a value over 8000 bytes: sent as (MAX)
 
     def type_info(self, mode):
         if self.kind == "int":
