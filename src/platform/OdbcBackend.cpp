@@ -1,5 +1,7 @@
 #include "platform/OdbcBackend.h"
 
+#include "platform/DatabaseErrors.h"
+
 #include <QList>
 #include <optional>
 #include <QStringList>
@@ -11,6 +13,7 @@ namespace {
 struct Diagnostics
 {
     long native = 0;
+    QString sqlState;
     QString description;
     bool lost = false; // the link to the server is gone
 };
@@ -34,9 +37,11 @@ Diagnostics diagnostics(SQLSMALLINT type, SQLHANDLE handle)
         const SQLRETURN rc = SQLGetDiagRec(type, handle, i, state, &native, message, sizeof message, &length);
         if (!SQL_SUCCEEDED(rc))
             break;
-        if (d.native == 0)
-            d.native = native;
         const QByteArray sqlState(reinterpret_cast<const char*>(state));
+        if (d.native == 0) {
+            d.native = native;
+            d.sqlState = QString::fromLatin1(sqlState);
+        }
         // 08S01 communication link failure, 08003 connection not open, 08S02 connection reset.
         if (sqlState == "08S01" || sqlState == "08003" || sqlState == "08S02" || isLinkFailure(native))
             d.lost = true;
@@ -48,10 +53,15 @@ Diagnostics diagnostics(SQLSMALLINT type, SQLHANDLE handle)
     return d;
 }
 
+RuntimeError shownError(const Diagnostics& d)
+{
+    const DatabaseErrorText shown = odbcErrorText(d.native, d.sqlState, d.description);
+    return RuntimeError(shown.number, shown.description);
+}
+
 RuntimeError odbcError(SQLSMALLINT type, SQLHANDLE handle)
 {
-    const Diagnostics d = diagnostics(type, handle);
-    return RuntimeError(d.native, d.description);
+    return shownError(diagnostics(type, handle));
 }
 
 QByteArray utf8(const QString& text)
@@ -364,7 +374,7 @@ void OdbcConnection::execute(const QString& sql, const std::function<void(int)>&
                 break;
             previousError = d.native == 0 ? d.description : QString();
             if (!first) {
-                first = RuntimeError(d.native, d.description);
+                first = shownError(d);
                 where.statement = index;
             }
             if (d.lost) {

@@ -1,5 +1,7 @@
 #include "platform/SqliteBackend.h"
 
+#include "platform/DatabaseErrors.h"
+
 #include <sqlite3.h>
 
 namespace {
@@ -92,7 +94,8 @@ void registerSqlLen(sqlite3* db)
 
 RuntimeError sqliteError(sqlite3* handle, int code)
 {
-    return RuntimeError(code, QString::fromUtf8(sqlite3_errmsg(handle)));
+    const DatabaseErrorText shown = sqliteErrorText(code, QString::fromUtf8(sqlite3_errmsg(handle)));
+    return RuntimeError(shown.number, shown.description);
 }
 
 std::unique_ptr<RowSource> sqliteRows(sqlite3* handle, const QString& sql)
