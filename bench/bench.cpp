@@ -66,8 +66,9 @@ QList<Row> runOnServer(int rooms, QList<int>& requests)
         mark = server.mark();
     };
     step(QStringLiteral("连接"), [&] { gConn().open(server.connectionString()); });
-    auto* form = new OwnerNumberForm;
+    OwnerNumberForm* form = nullptr;
     step(QStringLiteral("管理处列表"), [&] {
+        form = new OwnerNumberForm;
         form->resize(1600, 1000);
         form->show();
         QApplication::processEvents();

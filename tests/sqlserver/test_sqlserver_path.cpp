@@ -123,6 +123,15 @@ private:
         m_server = std::make_unique<StandIn>(m_db->path(), options);
         QVERIFY2(m_server->started(), qPrintable(m_server->error()));
     }
+    // Served and connected, with the Nth write failing as a deadlock victim or dropping the link.
+    void serveFailing(int deadlockAt, int dropAt)
+    {
+        StandIn::Options options;
+        options.deadlockAt = deadlockAt;
+        options.dropAt = dropAt;
+        serve(options);
+        connect();
+    }
     void connect()
     {
         gConn().open(m_server->connectionString());
@@ -337,11 +346,7 @@ private slots:
         QFETCH(QString, context);
         QFETCH(int, held);
         benchmarkDatabase(rooms);
-        StandIn::Options options;
-        options.deadlockAt = deadlockAt;
-        options.dropAt = dropAt;
-        serve(options);
-        connect();
+        serveFailing(deadlockAt, dropAt);
         MessageRecorder boxes;
         OwnerNumberForm form;
         chooseOffice(form, QStringLiteral("14"));
@@ -418,11 +423,7 @@ private slots:
     {
         QFETCH(int, deadlockAt);
         QFETCH(int, dropAt);
-        StandIn::Options options;
-        options.deadlockAt = deadlockAt;
-        options.dropAt = dropAt;
-        serve(options);
-        connect();
+        serveFailing(deadlockAt, dropAt);
         MessageRecorder boxes;
         const QList<QStringList> before = m_db->rows(QStringLiteral("Select Code, Value From SystemSetup"));
         frm扣款方式设置 form;

@@ -45,6 +45,23 @@ def literal(value):
     return "'" + str(value).replace("'", "''") + "'"
 
 
+def _quoted(text, start, close, line):
+    """The text after the opening character at `start` up to `close`, a doubled `close` standing
+    for itself; returns it and the index of the closing character."""
+    chars, k = [], start + 1
+    while True:
+        if k >= len(text):
+            raise SqlError(105, 1, 15, f"Unclosed quotation mark after the character string '{text[start + 1:]}'.", line)
+        if text[k] == close:
+            if text.startswith(close, k + 1):
+                chars.append(close)
+                k += 2
+                continue
+            return "".join(chars), k
+        chars.append(text[k])
+        k += 1
+
+
 def _word_end(text, i):
     n = len(text)
     while i < n and (text[i].isalnum() or text[i] in "_@#$"):
@@ -107,38 +124,15 @@ def split(text, code_page, binds=None, spid=0):
         elif c == "'" or (c in "Nn" and text.startswith("'", i + 1) and _word_end(text, i) == i + 1):
             unicode = c != "'"
             q = i + 1 if unicode else i
-            chars, k = [], q + 1
-            while True:
-                if k >= n:
-                    raise SqlError(105, 1, 15, f"Unclosed quotation mark after the character string '{text[q + 1:]}'.", line)
-                if text[k] == "'":
-                    if text.startswith("'", k + 1):
-                        chars.append("'")
-                        k += 2
-                        continue
-                    break
-                chars.append(text[k])
-                k += 1
-            value = "".join(chars)
+            value, k = _quoted(text, q, "'", line)
             if not unicode:
                 value = code_page(value)
             code(literal(value))
             line += text.count("\n", q, k)
             i = k + 1
         elif c == "[":
-            name, k = [], i + 1
-            while True:
-                if k >= n:
-                    raise SqlError(105, 1, 15, f"Unclosed quotation mark after the character string '{text[i + 1:]}'.", line)
-                if text[k] == "]":
-                    if text.startswith("]", k + 1):
-                        name.append("]")
-                        k += 2
-                        continue
-                    break
-                name.append(text[k])
-                k += 1
-            code('"' + "".join(name).replace('"', '""') + '"')
+            name, k = _quoted(text, i, "]", line)
+            code('"' + name.replace('"', '""') + '"')
             i = k + 1
         elif c == '"':
             k = text.find('"', i + 1)
