@@ -15,8 +15,10 @@ QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, con
 {
     if (script())
         return script()(suggestedPath, filter);
-    // The export decides itself about overwriting a file it writes under another name.
-    return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
+    // Qt's own dialog, so that it speaks Chinese on any desktop. It asks nothing about an existing
+    // file: the export writes under a name of its own and asks once, about the file it writes.
+    return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter, nullptr,
+                                        QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
 }
 
 void FileDialogSeam::setScript(Script s)

@@ -444,8 +444,11 @@ private slots:
                                                          << "" << true << "账.2024/报表.xlsx" << false;
         QTest::newRow("xls chosen") << "账.2024/报表.xls"
                                     << "" << true << "账.2024/报表.xlsx" << false;
-        QTest::newRow("xlsx chosen over an existing file") << "报表.xlsx"
-                                                           << "报表.xlsx" << true << "报表.xlsx" << false;
+        // The dialog asks nothing: the one question is ours, about the file written.
+        QTest::newRow("xlsx chosen over an existing file, yes") << "报表.xlsx"
+                                                                << "报表.xlsx" << true << "报表.xlsx" << true;
+        QTest::newRow("xlsx chosen over an existing file, no") << "报表.xlsx"
+                                                               << "报表.xlsx" << false << "" << true;
         QTest::newRow("xls chosen, xlsx exists, yes") << "报表.xls"
                                                       << "报表.xlsx" << true << "报表.xlsx" << true;
         QTest::newRow("xls chosen, xlsx exists, no") << "报表.xls"
