@@ -183,6 +183,8 @@ void ExportOwnerNumberGrid(OwnerNumberForm& form, const QList<QWidget*>& inputCo
             QCoreApplication::processEvents();
             WriteOwnerNumberWorkbook(target, grid, officeItem, QDate::currentDate(),
                                      [progressBar](int r) { progressBar->setValue(r); });
+            // Every row is written and the file saved: the bar is full while the success message shows.
+            progressBar->setValue(progressBar->maximum());
             MsgBox(QStringLiteral("业主编号表导出成功!"), MsgButtons::OK, MsgIcon::Information,
                    QStringLiteral("系统提示"));
             showBar();

@@ -175,6 +175,7 @@ void OwnerNumberForm::buildControls()
     Tw::place(Command1, 10605, 105, 1305, 345);
     ProgressBar1 = new QProgressBar(Picture4);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setTextVisible(false);
     Tw::place(ProgressBar1, 300, 285, 6255, 285);
     ProgressBar1->hide();
     Label2 = label(Picture4, QStringLiteral("Label2"), QString(), normal);

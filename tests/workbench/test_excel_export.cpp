@@ -365,6 +365,7 @@ private slots:
         bool seen = false;
         QStringList hiddenThen;
         bool progressShownThen = false;
+        bool percentShownThen = true;
         int minimum = -1, maximum = -1, value = -1;
         MsgBoxSeam::setScript([&](const MsgRecord& box) {
             if (box.text == kSuccess) {
@@ -373,6 +374,7 @@ private slots:
                     if (w->isHidden())
                         hiddenThen << w->objectName();
                 progressShownThen = !form->ProgressBar1->isHidden();
+                percentShownThen = form->ProgressBar1->isTextVisible();
                 minimum = form->ProgressBar1->minimum();
                 maximum = form->ProgressBar1->maximum();
                 value = form->ProgressBar1->value();
@@ -385,9 +387,11 @@ private slots:
         QCOMPARE(hiddenThen, (QStringList{"Command1", "Command2", "Command3", "Command4", "Command5", "Command6",
                                           "Label1(4)", "Combo2"}));
         QVERIFY(progressShownThen);
+        QVERIFY(!percentShownThen);
+        // Full while the success message shows: every row written, the file saved.
         QCOMPARE(minimum, 0);
         QCOMPARE(maximum, 4);
-        QCOMPARE(value, 3);
+        QCOMPARE(value, maximum);
         QVERIFY(barShownAgain(*form));
         QVERIFY(form->Command4->isEnabled());
         QVERIFY(!form->Command3->isEnabled());
