@@ -251,14 +251,16 @@ void OwnerNumberForm::Form_Load()
 void OwnerNumberForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    // Each time the workbench becomes the active child it is maximized.
+    // Each time the workbench becomes the active child (opened, or another child left for it) it is
+    // maximized. A restore by the user leaves it active, so it is no activation and stays normal.
     auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
     if (frame && !m_activationHooked) {
         m_activationHooked = true;
-        connect(frame, &QMdiSubWindow::windowStateChanged, this, [frame](Qt::WindowStates, Qt::WindowStates now) {
-            if ((now & Qt::WindowActive) && !(now & (Qt::WindowMaximized | Qt::WindowMinimized)))
-                frame->showMaximized();
-        });
+        connect(frame, &QMdiSubWindow::windowStateChanged, this,
+                [frame](Qt::WindowStates before, Qt::WindowStates now) {
+                    if (!(before & Qt::WindowActive) && (now & Qt::WindowActive) && !(now & Qt::WindowMaximized))
+                        frame->showMaximized();
+                });
         if (frame->isActiveWindow() || frame->windowState() & Qt::WindowActive)
             frame->showMaximized();
     }
