@@ -9,6 +9,7 @@ class QComboBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 class QStatusBar;
 class QTreeWidget;
 
@@ -32,6 +33,9 @@ private:
     void buildControls();
     void Form_Load();
     void Form_Resize();
+    double exitButtonFloor() const;
+    double buttonRowMinimumWidth() const;
+    void layOutButtonRow();
     void FillOffices();
     void Combo1_Click();
     void Check1_Click();
@@ -81,6 +85,10 @@ public:
     QLabel* Panels[9] = {};
 
 private:
+    // The button bar's row (everything on Picture4 but the progress bar), scrolled sideways when
+    // the bar is too narrow for it.
+    QScrollArea* m_barScroll = nullptr;
+    QWidget* m_barRow = nullptr;
     QString m_selectedBuildings;
     bool m_activationHooked = false;
 };
