@@ -214,6 +214,7 @@ private slots:
     // Tab goes through the controls as they stand: the left pane top down, the grid, the bar left to right.
     void tabOrderFollowsTheLayout()
     {
+        MessageRecorder boxes;
         OwnerNumberForm form;
         QStringList order;
         QWidget* w = form.Combo1;
@@ -224,6 +225,15 @@ private slots:
         } while (w != form.Combo1);
         QCOMPARE(order, (QStringList{"Combo1", "Check1", "TreeView1", "MSFlexGrid1", "Combo2", "Command2", "Command3",
                                      "Command5", "Command4", "Command6", "Command1"}));
+
+        // Tab leaves a filled grid for the bar; the arrow keys move between its cells.
+        generateForOffice14(form);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.MSFlexGrid1->setFocus();
+        form.MSFlexGrid1->setCurrentIndex(form.MSFlexGrid1->model()->index(1, 1));
+        QTest::keyClick(form.MSFlexGrid1, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form.Combo2);
     }
 
     void officeChoiceFillsTreeInNaturalOrder()
