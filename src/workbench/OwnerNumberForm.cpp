@@ -103,9 +103,14 @@ OwnerNumberForm::OwnerNumberForm(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("业主编号管理"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(yaheiFont(9));
-    resize(twipsRect(0, 0, 19110, 11505).size());
+    resize(sizeHint());
     buildControls();
     Form_Load();
+}
+
+QSize OwnerNumberForm::sizeHint() const
+{
+    return twipsRect(0, 0, 19110, 11505).size();
 }
 
 void OwnerNumberForm::buildControls()
@@ -242,7 +247,7 @@ void OwnerNumberForm::buildControls()
     connect(MSFlexGrid1, &QAbstractItemView::clicked, this, [this] { MSFlexGrid1_Click(); });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (now && m_barRow->isAncestorOf(now))
-            m_barScroll->ensureWidgetVisible(now, 0, 0);
+            m_barScroll->ensureWidgetVisible(now);
     });
 }
 

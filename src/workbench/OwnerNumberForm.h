@@ -20,6 +20,9 @@ class OwnerNumberForm : public QWidget
     Q_OBJECT
 public:
     explicit OwnerNumberForm(QWidget* parent = nullptr);
+    // The designed size: the main window's client area gives it to the workbench when it is first
+    // placed, and so it is the size a restore by the user comes back to (within the client area).
+    QSize sizeHint() const override;
 
     // The ticked buildings' ids as the last generate or view collected them ("3,7,12").
     const QString& selectedBuildings() const { return m_selectedBuildings; }

@@ -147,11 +147,16 @@ void TestMainWindow::workbenchMaximizedOnActivationNotOnRestore()
     QMdiSubWindow* workbench = w.mdiArea()->activeSubWindow();
     QVERIFY(workbench->isMaximized());
 
-    // Restored by the user: a normal window, still the active child.
+    // Restored by the user: a normal window of its designed size within the client area, still the
+    // active child.
     workbench->showNormal();
     QCoreApplication::processEvents();
     QVERIFY(!workbench->isMaximized());
     QCOMPARE(w.mdiArea()->activeSubWindow(), workbench);
+    const QSize client = w.mdiArea()->viewport()->size();
+    QCOMPARE(workbench->widget()->size(),
+             QSize(1274, 767).boundedTo(client - (workbench->size() - workbench->widget()->size())));
+    QVERIFY(QRect(QPoint(0, 0), client).contains(workbench->geometry()));
     workbench->resize(600, 400);
     QCoreApplication::processEvents();
     QCOMPARE(workbench->size(), QSize(600, 400));
