@@ -1,7 +1,8 @@
 # `cpack` in the build folder makes the Debian package chengling-wuye_<version>-1_<arch>.deb.
 # Depends: the shared libraries dpkg-shlibdeps finds in the binaries (SQLite and the ODBC driver
 # manager among them), plus what Qt and unixODBC load by name at run time, which no linker
-# records: Qt's SQLite driver (the demo database's generator), the platform plugins, the FreeTDS ODBC driver and its registration, and the Chinese fonts.
+# records: Qt's SQLite driver (the demo database's generator), the platform plugins, the FreeTDS
+# ODBC driver and its registration, the Chinese fonts and Qt's Chinese translation.
 set(CHENGLING_PACKAGE_MAINTAINER "澄岭物业工具开发组 <wuye-tools@chengling.invalid>"
     CACHE STRING "Maintainer field of the Debian package")
 
@@ -23,7 +24,7 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "为新进户生成业主编号、设置银行扣款方式；连接公司的 SQL Server 数据库，也可在本机演示数据库上试用。")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6sql6-sqlite, qt6-qpa-plugins, tdsodbc, unixodbc, fonts-noto-cjk")
+    "libqt6sql6-sqlite, qt6-qpa-plugins, tdsodbc, unixodbc, fonts-noto-cjk, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

@@ -40,6 +40,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_backgroundFile(
     m_area = new QMdiArea(client);
     m_area->setObjectName(QStringLiteral("MDIClient"));
     m_area->setBackground(palette().color(QPalette::Dark));
+    // Each child decides its own state: the workbench maximizes itself when activated, and the fixed
+    // About box keeps its designed size even beside a maximized workbench.
+    m_area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     layout->addWidget(m_banner);
     layout->addWidget(m_area, 1);
     setCentralWidget(client);

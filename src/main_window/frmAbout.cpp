@@ -11,6 +11,7 @@
 
 #include <QFrame>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -86,9 +87,30 @@ void AboutForm::showEvent(QShowEvent* event)
     }
 }
 
+// 确定 is the box's default and cancel button: Enter and Escape close it. Enter on the other button,
+// when it has the focus, presses that one, as in any dialog.
+void AboutForm::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused && isAncestorOf(focused))
+            focused->click();
+        else
+            m_cmdOK->click();
+        return;
+    case Qt::Key_Escape:
+        m_cmdOK->click();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
 void AboutForm::Form_Load()
 {
     CenterInMainWindow(*this);
+    m_cmdOK->setFocus();
     m_label7->setText(QStringLiteral("系统信息设置系统") + programVersion());
     m_lblTitle->setText(QStringLiteral("澄岭物业管理工具（配置版）"));
     m_lblDisclaimer->setText(QStringLiteral("版权所有 © 澄岭物业，保留所有权利。\n"

@@ -1,6 +1,8 @@
 #include "platform/FileDialog.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
 
 namespace {
 FileDialogSeam::Script& script()
@@ -8,6 +10,31 @@ FileDialogSeam::Script& script()
     static FileDialogSeam::Script s;
     return s;
 }
+
+// The file list's columns as Qt's file system model has them.
+enum FileColumn { NameColumn, SizeColumn, TypeColumn, DateColumn };
+
+// Qt's file list writes its dates in the session's system locale, and its translation misses the
+// type of a folder: both come out in English on a desktop that is not Chinese.
+class ChineseFileDetails : public QIdentityProxyModel
+{
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role == Qt::DisplayRole && files && index.isValid()) {
+            const QModelIndex source = mapToSource(index);
+            if (index.column() == DateColumn)
+                return QLocale(QLocale::Chinese, QLocale::China)
+                    .toString(files->lastModified(source), QStringLiteral("yyyy/M/d HH:mm"));
+            if (index.column() == TypeColumn && files->isDir(source))
+                return QStringLiteral("文件夹");
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+};
 } // namespace
 
 QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, const QString& suggestedPath,
@@ -15,8 +42,17 @@ QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, con
 {
     if (script())
         return script()(suggestedPath, filter);
-    // The export decides itself about overwriting a file it writes under another name.
-    return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
+    // Qt's own dialog, so that it speaks Chinese on any desktop. It asks nothing about an existing
+    // file: the export writes under a name of its own and asks once, about the file it writes.
+    QFileDialog dialog(parent, caption, suggestedPath, filter);
+    dialog.setObjectName(QStringLiteral("saveDialog"));
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setProxyModel(new ChineseFileDetails(&dialog));
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
 }
 
 void FileDialogSeam::setScript(Script s)

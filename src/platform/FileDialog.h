@@ -6,7 +6,7 @@
 class QWidget;
 
 namespace FileDialog {
-// The save dialog; an empty result means the user cancelled.
+// The save dialog; an empty result means the user cancelled. It never asks about overwriting.
 QString getSaveFileName(QWidget* parent, const QString& caption, const QString& suggestedPath, const QString& filter);
 } // namespace FileDialog
 

@@ -77,6 +77,9 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), m_model(new FlexGridMo
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setWordWrap(false);
     setCornerButtonEnabled(false);
+    // Tab leaves the grid for the next control, as the grid's default tab behaviour has it; the
+    // arrow keys move between cells.
+    setTabKeyNavigation(false);
 
     QHeaderView* top = horizontalHeader();
     top->setMinimumSectionSize(1);

@@ -157,9 +157,9 @@ void ExportOwnerNumberGrid(OwnerNumberForm& form, const QList<QWidget*>& inputCo
                                                        QStringLiteral("电子表 (*.xls *.xlsx)"));
     if (chosen.isEmpty())
         return;
-    // The dialog confirmed the name chosen; a different file written in its place is asked about here.
+    // The one question about overwriting, about the file really written (the dialog asks none).
     const QString target = excelExportFileName(chosen);
-    if (target != chosen && QFileInfo::exists(target) &&
+    if (QFileInfo(target).isFile() &&
         MsgBox(QStringLiteral("文件") + target + QStringLiteral("已存在，是否覆盖？"), MsgButtons::YesNo,
                MsgIcon::Question, QStringLiteral("系统提示")) != MsgAnswer::Yes)
         return;
@@ -183,6 +183,8 @@ void ExportOwnerNumberGrid(OwnerNumberForm& form, const QList<QWidget*>& inputCo
             QCoreApplication::processEvents();
             WriteOwnerNumberWorkbook(target, grid, officeItem, QDate::currentDate(),
                                      [progressBar](int r) { progressBar->setValue(r); });
+            // Every row is written and the file saved: the bar is full while the success message shows.
+            progressBar->setValue(progressBar->maximum());
             MsgBox(QStringLiteral("业主编号表导出成功!"), MsgButtons::OK, MsgIcon::Information,
                    QStringLiteral("系统提示"));
             showBar();

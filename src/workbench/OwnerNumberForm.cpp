@@ -22,15 +22,21 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 
 namespace {
 const QColor kDarkRed(128, 0, 0);
 const QColor kBlue(0, 0, 192);
 const QColor kLightBlue(166, 202, 240);
 const QColor kLightPink(255, 220, 228);
+
+// The button bar's designed height, in twips.
+constexpr double kBarHeight = 900;
 
 const char* const kRuleText = "业主编号编码规则：项目编号(2位) + 区域编号(1位字母) + 幢号(3位) + 单元号(1位) + "
                               "室号(4位) + 转卖情况(1位字母)";
@@ -97,9 +103,14 @@ OwnerNumberForm::OwnerNumberForm(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("业主编号管理"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(yaheiFont(9));
-    resize(twipsRect(0, 0, 19110, 11505).size());
+    resize(sizeHint());
     buildControls();
     Form_Load();
+}
+
+QSize OwnerNumberForm::sizeHint() const
+{
+    return twipsRect(0, 0, 19110, 11505).size();
 }
 
 void OwnerNumberForm::buildControls()
@@ -155,30 +166,43 @@ void OwnerNumberForm::buildControls()
     Picture5->hide();
 
     Picture4 = picture(this, "Picture4");
-    Tw::place(Picture4, 4755, 8760, 12420, 900);
-    Label1[4] = label(Picture4, QStringLiteral("Label1(4)"), QStringLiteral("设置小区区域"), normal, kBlue);
+    Tw::place(Picture4, 4755, 8760, 12420, kBarHeight);
+    // On a small screen or at a large scale factor the bar cannot show its whole row: the row then
+    // scrolls sideways, and a control that takes the focus is scrolled into view.
+    m_barScroll = new QScrollArea(Picture4);
+    m_barScroll->setObjectName(QStringLiteral("buttonBarScroll"));
+    m_barScroll->setFrameShape(QFrame::NoFrame);
+    m_barScroll->setFocusPolicy(Qt::NoFocus);
+    m_barScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_barScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_barRow = picture(nullptr, "buttonBarRow");
+    m_barScroll->setWidget(m_barRow);
+    Label1[4] = label(m_barRow, QStringLiteral("Label1(4)"), QStringLiteral("设置小区区域"), normal, kBlue);
     Tw::place(Label1[4], 315, 150, 1080, 255);
-    Combo2 = new QComboBox(Picture4);
+    Combo2 = new QComboBox(m_barRow);
     Combo2->setObjectName(QStringLiteral("Combo2"));
     Tw::place(Combo2, 1485, 105, 660, 375);
-    Command2 = button(Picture4, "Command2", "生成业主编号");
+    Command2 = button(m_barRow, "Command2", "生成业主编号");
     Tw::place(Command2, 2460, 105, 1335, 345);
-    Command3 = button(Picture4, "Command3", "保存");
+    Command3 = button(m_barRow, "Command3", "保存");
     Tw::place(Command3, 4020, 105, 1305, 345);
-    Command5 = button(Picture4, "Command5", "查看业主编号");
+    Command5 = button(m_barRow, "Command5", "查看业主编号");
     Tw::place(Command5, 5550, 105, 1335, 345);
-    Command4 = button(Picture4, "Command4", "导出Excel");
+    Command4 = button(m_barRow, "Command4", "导出Excel");
     Tw::place(Command4, 7110, 105, 1260, 345);
-    Command6 = button(Picture4, "Command6", "清除业主编号");
+    Command6 = button(m_barRow, "Command6", "清除业主编号");
     Tw::place(Command6, 8640, 105, 1335, 345);
-    Command1 = button(Picture4, "Command1", "退出");
+    Command1 = button(m_barRow, "Command1", "退出");
     Tw::place(Command1, 10605, 105, 1305, 345);
+    Label2 = label(m_barRow, QStringLiteral("Label2"), QString(), normal);
+    Tw::place(Label2, 315, 570, 11115, 285);
+    m_barRow->resize(twipsToPixels(Tw::width(Picture4)), twipsToPixels(kBarHeight));
+    // Over the visible part of the bar, not the scrolled row: it stands where the hidden buttons were.
     ProgressBar1 = new QProgressBar(Picture4);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setTextVisible(false);
     Tw::place(ProgressBar1, 300, 285, 6255, 285);
     ProgressBar1->hide();
-    Label2 = label(Picture4, QStringLiteral("Label2"), QString(), normal);
-    Tw::place(Label2, 315, 570, 11115, 285);
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -221,6 +245,10 @@ void OwnerNumberForm::buildControls()
     connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
     connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
     connect(MSFlexGrid1, &QAbstractItemView::clicked, this, [this] { MSFlexGrid1_Click(); });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && m_barRow->isAncestorOf(now))
+            m_barScroll->ensureWidgetVisible(now);
+    });
 }
 
 void OwnerNumberForm::updateClock()
@@ -250,14 +278,16 @@ void OwnerNumberForm::Form_Load()
 void OwnerNumberForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    // Each time the workbench becomes the active child it is maximized.
+    // Each time the workbench becomes the active child (opened, or another child left for it) it is
+    // maximized. A restore by the user leaves it active, so it is no activation and stays normal.
     auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
     if (frame && !m_activationHooked) {
         m_activationHooked = true;
-        connect(frame, &QMdiSubWindow::windowStateChanged, this, [frame](Qt::WindowStates, Qt::WindowStates now) {
-            if ((now & Qt::WindowActive) && !(now & (Qt::WindowMaximized | Qt::WindowMinimized)))
-                frame->showMaximized();
-        });
+        connect(frame, &QMdiSubWindow::windowStateChanged, this,
+                [frame](Qt::WindowStates before, Qt::WindowStates now) {
+                    if (!(before & Qt::WindowActive) && (now & Qt::WindowActive) && !(now & Qt::WindowMaximized))
+                        frame->showMaximized();
+                });
         if (frame->isActiveWindow() || frame->windowState() & Qt::WindowActive)
             frame->showMaximized();
     }
@@ -283,6 +313,10 @@ void OwnerNumberForm::Form_Resize()
 {
     const double scaleW = Tw::scaleWidth(this);
     const double scaleH = Tw::scaleHeight(this);
+    // A bar too narrow for its row is taller by the row's scroll bar; the work area above gives way.
+    const double barScrollBar = pixelsToTwips(m_barScroll->horizontalScrollBar()->sizeHint().height());
+    const bool barScrolls = scaleW - Tw::width(Picture2) < buttonRowMinimumWidth();
+    Tw::setHeight(Picture4, kBarHeight + (barScrolls ? barScrollBar : 0));
     // Docked controls: the banner along the top, the status bar along the bottom, the left pane between.
     Tw::setWidth(Picture1, scaleW);
     Tw::setTop(StatusBar1, scaleH - Tw::height(StatusBar1));
@@ -302,11 +336,43 @@ void OwnerNumberForm::Form_Resize()
     Tw::setLeft(Picture4, Tw::left(Picture3));
     Tw::setWidth(Picture4, Tw::width(Picture3));
     Tw::setTop(Picture4, Tw::height(Picture3) + Tw::height(Picture1));
-    Tw::setLeft(Command1, Tw::width(Picture4) - Tw::width(Command1) - Tw::left(Command2));
+    layOutButtonRow();
     Tw::setLeft(ProgressBar1, 30);
     Tw::setWidth(ProgressBar1, Tw::width(Picture4) - 90);
     Tw::setWidth(MSFlexGrid1, Tw::width(Picture3) - Tw::left(MSFlexGrid1) - 60);
     Tw::setHeight(MSFlexGrid1, Tw::height(Picture3) - Tw::top(MSFlexGrid1) - 60);
+}
+
+// The exit button never comes left of the last command button's right edge plus the margin the
+// exit rule keeps (Command2's left).
+double OwnerNumberForm::exitButtonFloor() const
+{
+    double lastRight = 0;
+    for (const QWidget* b : {Command2, Command3, Command4, Command5, Command6})
+        lastRight = std::max(lastRight, Tw::left(b) + Tw::width(b));
+    return lastRight + Tw::left(Command2);
+}
+
+// The narrowest row that shows every control of the bar whole: it ends with the bar's own edge
+// margin (its labels' left) after the exit button at its floor, or after the rule text.
+double OwnerNumberForm::buttonRowMinimumWidth() const
+{
+    const double exitRight = exitButtonFloor() + Tw::width(Command1);
+    const double ruleRight = Tw::left(Label2) + pixelsToTwips(Label2->sizeHint().width());
+    return std::max(exitRight, ruleRight) + Tw::left(Label2);
+}
+
+// The exit button keeps the same margin on the right as Command2 has on the left wherever that
+// leaves room; otherwise it stops at its floor and the row scrolls.
+void OwnerNumberForm::layOutButtonRow()
+{
+    const double visible = Tw::width(Picture4);
+    const double minimum = buttonRowMinimumWidth();
+    const double row = std::max(visible, minimum);
+    m_barScroll->setGeometry(Picture4->rect());
+    m_barScroll->setHorizontalScrollBarPolicy(visible < minimum ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    m_barRow->resize(twipsToPixels(row), twipsToPixels(kBarHeight));
+    Tw::setLeft(Command1, std::max(row - Tw::width(Command1) - Tw::left(Command2), exitButtonFloor()));
 }
 
 QList<QWidget*> OwnerNumberForm::inputControls() const

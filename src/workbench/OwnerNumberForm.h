@@ -9,6 +9,7 @@ class QComboBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 class QStatusBar;
 class QTreeWidget;
 
@@ -19,6 +20,9 @@ class OwnerNumberForm : public QWidget
     Q_OBJECT
 public:
     explicit OwnerNumberForm(QWidget* parent = nullptr);
+    // The designed size: the main window's client area gives it to the workbench when it is first
+    // placed, and so it is the size a restore by the user comes back to (within the client area).
+    QSize sizeHint() const override;
 
     // The ticked buildings' ids as the last generate or view collected them ("3,7,12").
     const QString& selectedBuildings() const { return m_selectedBuildings; }
@@ -32,6 +36,9 @@ private:
     void buildControls();
     void Form_Load();
     void Form_Resize();
+    double exitButtonFloor() const;
+    double buttonRowMinimumWidth() const;
+    void layOutButtonRow();
     void FillOffices();
     void Combo1_Click();
     void Check1_Click();
@@ -81,6 +88,10 @@ public:
     QLabel* Panels[9] = {};
 
 private:
+    // The button bar's row (everything on Picture4 but the progress bar), scrolled sideways when
+    // the bar is too narrow for it.
+    QScrollArea* m_barScroll = nullptr;
+    QWidget* m_barRow = nullptr;
     QString m_selectedBuildings;
     bool m_activationHooked = false;
 };

@@ -1,12 +1,19 @@
 // Start-up end to end: which connection string is used, the failure messages and their
 // order, the end of the program, and the settings store as people write it.
 #include "app/Module1.h"
+#include "app/QtTranslation.h"
 #include "platform/ConnectionString.h"
 #include "platform/Settings.h"
 #include "support/TestSupport.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
 #include <QSettings>
 #include <QtTest>
 
@@ -208,6 +215,41 @@ private slots:
         QCOMPARE(parsed.settings.value(QStringLiteral("data source")), svr);
         QCOMPARE(parsed.settings.value(QStringLiteral("password")), pwd);
         QCOMPARE(parsed.settings.pairs.size(), 6);
+    }
+
+    // Qt's own texts are Chinese once start-up has installed Qt's translation, though the tests run
+    // in no Chinese locale: the save dialog, standard buttons, a text box's context menu.
+    void qtTextsInChinese()
+    {
+        QVERIFY(InstallQtTranslation());
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        QStringList texts;
+        for (const char* name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"}) {
+            auto* label = dialog.findChild<QLabel*>(QLatin1String(name));
+            QVERIFY2(label, name);
+            texts << label->text();
+        }
+        for (QAbstractButton* b : dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->buttons())
+            texts << b->text();
+        QDialogButtonBox standard(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Yes |
+                                  QDialogButtonBox::No);
+        for (QAbstractButton* b : standard.buttons())
+            texts << b->text();
+        QLineEdit edit(QStringLiteral("文字"));
+        const std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator())
+                texts << a->text();
+        QCOMPARE(texts.size(), 16);
+        for (const QString& text : texts) {
+            // Mnemonics "(&S)" and shortcuts after a tab are keys, not words.
+            QString words = text;
+            words.remove(QRegularExpression(QStringLiteral("\\(&.\\)|&|\\t.*$")));
+            QVERIFY2(!words.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))), qPrintable(text));
+            QVERIFY2(words.contains(QRegularExpression(QStringLiteral("\\p{Han}"))), qPrintable(text));
+        }
     }
 };
 

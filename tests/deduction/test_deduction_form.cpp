@@ -84,6 +84,7 @@ private slots:
     void saveWithoutCycleStoresNothing();
     void databaseFailureDuringSave();
     void exitClosesAndMenuEntryShowsModal();
+    void keyboardAsTheLayoutAndButtonsSay();
 
 private:
     std::unique_ptr<FixtureDatabase> m_db;
@@ -471,6 +472,31 @@ void TestDeductionForm::exitClosesAndMenuEntryShowsModal()
     QCOMPARE(title, QStringLiteral("银行扣款方式设置"));
     QVERIFY(modal);
     QCOMPARE(shownCycle, QStringLiteral("按年"));
+}
+
+// Tab follows the layout; Escape is 退出; Enter saves nothing, as no button is the default.
+void TestDeductionForm::keyboardAsTheLayoutAndButtonsSay()
+{
+    Form f;
+    QStringList order;
+    QWidget* w = f.combo(1);
+    do {
+        if ((w->focusPolicy() & Qt::TabFocus) && f.dialog->isAncestorOf(w))
+            order << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != f.combo(1));
+    QCOMPARE(order, (QStringList{"Combo1", "Combo2", "Command2", "Command1"}));
+
+    f.showActive();
+    f.choose(1, 0);
+    f.combo(1)->setFocus();
+    QTest::keyClick(f.combo(1), Qt::Key_Return);
+    QVERIFY(f.dialog->isVisible());
+    QVERIFY(m_messages->boxes().isEmpty());
+    QVERIFY(m_db->rows(kSelectRows).isEmpty());
+    QTest::keyClick(f.combo(1), Qt::Key_Escape);
+    QVERIFY(!f.dialog->isVisible());
+    QCOMPARE(f.dialog->result(), int(QDialog::Rejected));
 }
 
 QTEST_MAIN(TestDeductionForm)

@@ -3,6 +3,7 @@
 #include "main_window/MDIForm1.h"
 #include "main_window/SystemInfoTool.h"
 #include "main_window/frmAbout.h"
+#include "platform/Twips.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -48,6 +49,9 @@ private slots:
     void centreChildInClientArea();
     void loadFillsLabelsAndCentres();
     void okUnloadsAndMenuMakesANewOne();
+    void enterAndEscape_data();
+    void enterAndEscape();
+    void keepsItsSizeBesideAMaximizedSibling();
     void registryValue_data();
     void registryValue();
     void sysInfoFromMachineSettings();
@@ -168,6 +172,56 @@ void TestAbout::okUnloadsAndMenuMakesANewOne()
     QVERIFY(again);
     QCOMPARE(labelText(again, "Label7"), QStringLiteral("系统信息设置系统") + programVersion());
     QCOMPARE(MDIForm1()->mdiArea()->subWindowList().size(), 1);
+}
+
+// 确定 is default and cancel button; Enter on 系统信息 with the focus presses that one.
+void TestAbout::enterAndEscape_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("Enter on 确定") << "cmdOK" << int(Qt::Key_Return) << true;
+    QTest::newRow("keypad Enter on 确定") << "cmdOK" << int(Qt::Key_Enter) << true;
+    QTest::newRow("Escape on 确定") << "cmdOK" << int(Qt::Key_Escape) << true;
+    QTest::newRow("Escape on 系统信息") << "cmdSysInfo" << int(Qt::Key_Escape) << true;
+    QTest::newRow("Enter on 系统信息") << "cmdSysInfo" << int(Qt::Key_Return) << false;
+}
+
+void TestAbout::enterAndEscape()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(bool, closes);
+    MessageRecorder boxes;
+    QPointer<QWidget> about = openAbout();
+    QCOMPARE(about->focusWidget(), about->findChild<QPushButton*>(QStringLiteral("cmdOK")));
+    auto* button = about->findChild<QPushButton*>(focus);
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key(key));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(about.isNull(), closes);
+    // No tool is found here: pressing 系统信息 says so.
+    QCOMPARE(boxes.texts(), closes ? QStringList() : QStringList{QStringLiteral("此时系统信息不可用")});
+}
+
+// Another child maximized: the About box still opens, and stays, at its designed size, centred.
+void TestAbout::keepsItsSizeBesideAMaximizedSibling()
+{
+    QMdiArea* area = MDIForm1()->mdiArea();
+    QMdiSubWindow* sibling = area->addSubWindow(new QWidget);
+    sibling->showMaximized();
+    area->setActiveSubWindow(sibling);
+    QWidget* about = openAbout();
+    auto* sub = qobject_cast<QMdiSubWindow*>(about->parentWidget());
+    for (const char* when : {"opened", "activated again"}) {
+        QVERIFY2(!sub->isMaximized(), when);
+        QCOMPARE(about->size(), QSize(twipsToPixels(5970), twipsToPixels(3690)));
+        QCOMPARE(sub->size(), sub->sizeHint());
+        QCOMPARE(sub->pos(), expectedCentre(area->viewport()->size(), sub->frameGeometry().size()));
+        QVERIFY2(sibling->isMaximized(), when);
+        area->setActiveSubWindow(sibling);
+        area->setActiveSubWindow(sub);
+    }
 }
 
 void TestAbout::registryValue_data()

@@ -41,6 +41,7 @@ private slots:
     void menuBarAsDesigned();
     void ownerNumbersOpenOnceAndAfreshAfterClose();
     void openChildComesToTheFront();
+    void workbenchMaximizedOnActivationNotOnRestore();
     void bankDeductionIsModal();
     void contactUsDoesNothing();
     void exitItemEndsWithoutQuestion();
@@ -133,6 +134,40 @@ void TestMainWindow::openChildComesToTheFront()
     QCOMPARE(w.mdiArea()->activeSubWindow(), workbench);
     QVERIFY(!workbench->isMinimized());
     QCOMPARE(w.mdiArea()->subWindowList().size(), 2);
+}
+
+void TestMainWindow::workbenchMaximizedOnActivationNotOnRestore()
+{
+    MessageRecorder boxes;
+    MainWindow w;
+    w.resize(1000, 700);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    action(w, QStringLiteral("业主编号管理"))->trigger();
+    QMdiSubWindow* workbench = w.mdiArea()->activeSubWindow();
+    QVERIFY(workbench->isMaximized());
+
+    // Restored by the user: a normal window of its designed size within the client area, still the
+    // active child.
+    workbench->showNormal();
+    QCoreApplication::processEvents();
+    QVERIFY(!workbench->isMaximized());
+    QCOMPARE(w.mdiArea()->activeSubWindow(), workbench);
+    const QSize client = w.mdiArea()->viewport()->size();
+    QCOMPARE(workbench->widget()->size(),
+             QSize(1274, 767).boundedTo(client - (workbench->size() - workbench->widget()->size())));
+    QVERIFY(QRect(QPoint(0, 0), client).contains(workbench->geometry()));
+    workbench->resize(600, 400);
+    QCoreApplication::processEvents();
+    QCOMPARE(workbench->size(), QSize(600, 400));
+
+    // Another child comes to the front, then the workbench again: that activation maximizes it.
+    action(w, QStringLiteral("关于软件"))->trigger();
+    QVERIFY(!workbench->isMaximized());
+    action(w, QStringLiteral("业主编号管理"))->trigger();
+    QCOMPARE(w.mdiArea()->activeSubWindow(), workbench);
+    QVERIFY(workbench->isMaximized());
+    QVERIFY(boxes.boxes().isEmpty());
 }
 
 void TestMainWindow::bankDeductionIsModal()

@@ -114,6 +114,7 @@ run_installed_checks() {
     check "Qt offscreen platform plugin present and complete" no_missing_libraries "$plugins/platforms/libqoffscreen.so"
     check "FreeTDS registered with unixODBC as \"FreeTDS\"" quiet odbcinst -q -d -n FreeTDS
     check "a Noto Sans CJK font installed" quiet compgen -G '/usr/share/fonts/opentype/noto/NotoSansCJK-*.ttc'
+    check "Qt's Chinese translation installed (qtbase_zh_CN.qm)" test -s /usr/share/qt6/translations/qtbase_zh_CN.qm
 
     # 1. The demo launcher, as the demo desktop entry starts it: creates the database, opens it.
     home=$work/demo-home

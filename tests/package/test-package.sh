@@ -22,7 +22,7 @@ build=$(readlink -f "$build")
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo
-runtime_packages=(libqt6sql6-sqlite qt6-qpa-plugins tdsodbc unixodbc fonts-noto-cjk)
+runtime_packages=(libqt6sql6-sqlite qt6-qpa-plugins tdsodbc unixodbc fonts-noto-cjk qt6-translations-l10n)
 
 work=$(mktemp -d)
 # apt reads a local package as its unprivileged user; let it, so it does not warn.

@@ -365,6 +365,7 @@ private slots:
         bool seen = false;
         QStringList hiddenThen;
         bool progressShownThen = false;
+        bool percentShownThen = true;
         int minimum = -1, maximum = -1, value = -1;
         MsgBoxSeam::setScript([&](const MsgRecord& box) {
             if (box.text == kSuccess) {
@@ -373,6 +374,7 @@ private slots:
                     if (w->isHidden())
                         hiddenThen << w->objectName();
                 progressShownThen = !form->ProgressBar1->isHidden();
+                percentShownThen = form->ProgressBar1->isTextVisible();
                 minimum = form->ProgressBar1->minimum();
                 maximum = form->ProgressBar1->maximum();
                 value = form->ProgressBar1->value();
@@ -385,9 +387,11 @@ private slots:
         QCOMPARE(hiddenThen, (QStringList{"Command1", "Command2", "Command3", "Command4", "Command5", "Command6",
                                           "Label1(4)", "Combo2"}));
         QVERIFY(progressShownThen);
+        QVERIFY(!percentShownThen);
+        // Full while the success message shows: every row written, the file saved.
         QCOMPARE(minimum, 0);
         QCOMPARE(maximum, 4);
-        QCOMPARE(value, 3);
+        QCOMPARE(value, maximum);
         QVERIFY(barShownAgain(*form));
         QVERIFY(form->Command4->isEnabled());
         QVERIFY(!form->Command3->isEnabled());
@@ -444,8 +448,11 @@ private slots:
                                                          << "" << true << "账.2024/报表.xlsx" << false;
         QTest::newRow("xls chosen") << "账.2024/报表.xls"
                                     << "" << true << "账.2024/报表.xlsx" << false;
-        QTest::newRow("xlsx chosen over an existing file") << "报表.xlsx"
-                                                           << "报表.xlsx" << true << "报表.xlsx" << false;
+        // The dialog asks nothing: the one question is ours, about the file written.
+        QTest::newRow("xlsx chosen over an existing file, yes") << "报表.xlsx"
+                                                                << "报表.xlsx" << true << "报表.xlsx" << true;
+        QTest::newRow("xlsx chosen over an existing file, no") << "报表.xlsx"
+                                                               << "报表.xlsx" << false << "" << true;
         QTest::newRow("xls chosen, xlsx exists, yes") << "报表.xls"
                                                       << "报表.xlsx" << true << "报表.xlsx" << true;
         QTest::newRow("xls chosen, xlsx exists, no") << "报表.xls"

@@ -1,15 +1,21 @@
 // The workbench driven as a user drives it, on a demo database.
 #include "app/Module1.h"
+#include "main_window/MDIForm1.h"
 #include "platform/FlexGrid.h"
 #include "platform/TwipsGeometry.h"
 #include "support/TestSupport.h"
 #include "workbench/OwnerNumberForm.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStatusBar>
@@ -138,6 +144,96 @@ private slots:
         form.resize(300, 60);
         QCOMPARE(Tw::height(form.MSFlexGrid1), gridHeight);
         QCOMPARE(Tw::width(form.Picture1), 300 * 15.0);
+    }
+
+    // The workbench maximized in the main window on the screens people have (sizes in logical
+    // pixels: a scale factor of 1.5 on 1280 × 800 leaves 853 × 533), the title bar taken off.
+    void buttonBarUsableOnEveryScreen_data()
+    {
+        QTest::addColumn<QSize>("window");
+        QTest::newRow("1024 × 768") << QSize(1024, 740);
+        QTest::newRow("1280 × 800 at 1.5") << QSize(853, 510);
+        QTest::newRow("1366 × 768") << QSize(1366, 740);
+        QTest::newRow("1600 × 1000 at 1.5") << QSize(1066, 640);
+        QTest::newRow("1920 × 1080") << QSize(1920, 1050);
+    }
+    void buttonBarUsableOnEveryScreen()
+    {
+        QFETCH(QSize, window);
+        MessageRecorder boxes;
+        MainWindow w;
+        w.resize(window);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.findChild<QAction*>(QStringLiteral("业主编号管理"))->trigger();
+        auto* form = w.findChild<OwnerNumberForm*>();
+        QVERIFY(form);
+        QVERIFY(w.mdiArea()->activeSubWindow()->isMaximized());
+        QCoreApplication::processEvents();
+
+        auto* scroll = form->findChild<QScrollArea*>(QStringLiteral("buttonBarScroll"));
+        QWidget* row = scroll->widget();
+        const QRect viewport = scroll->viewport()->rect();
+        // The bar lies on the form between the work area and the status bar, its row whole in height.
+        QVERIFY(form->rect().contains(form->Picture4->geometry()));
+        QVERIFY(form->Picture4->geometry().bottom() < form->StatusBar1->geometry().top());
+        QCOMPARE(form->Picture4->geometry().top(), form->Picture3->geometry().bottom() + 1);
+        QVERIFY(viewport.height() >= row->height());
+        // What the bar cannot show, its scroll bar reaches.
+        QCOMPARE(scroll->horizontalScrollBar()->isVisible(), row->width() > viewport.width());
+        QCOMPARE(scroll->horizontalScrollBar()->maximum(), std::max(0, row->width() - viewport.width()));
+
+        const QList<QWidget*> controls = {form->Label1[4], form->Combo2,   form->Command2, form->Command3,
+                                          form->Command5,  form->Command4, form->Command6, form->Command1};
+        for (QWidget* c : controls) {
+            QVERIFY2(row->rect().contains(c->geometry()), qPrintable(c->objectName()));
+            for (QWidget* other : controls)
+                QVERIFY2(c == other || !c->geometry().intersects(other->geometry()),
+                         qPrintable(c->objectName() + u'/' + other->objectName()));
+        }
+        QVERIFY(form->Label2->x() + form->Label2->sizeHint().width() <= row->width());
+        QVERIFY(form->Label2->geometry().top() >= form->Command1->geometry().bottom());
+
+        // The exit button: the designed margin on the right wherever the bar has room for it, and
+        // never nearer the last command button than that margin.
+        const double margin = Tw::left(form->Command2);
+        const double lastRight = Tw::left(form->Command6) + Tw::width(form->Command6);
+        QVERIFY(Tw::left(form->Command1) >= lastRight + margin);
+        const double bar = Tw::width(form->Picture4);
+        if (bar >= lastRight + margin + Tw::width(form->Command1) + margin)
+            QCOMPARE(bar - Tw::left(form->Command1) - Tw::width(form->Command1), margin);
+
+        // A control reached with the keyboard is scrolled into view.
+        for (QWidget* c : QList<QWidget*>{form->Command1, form->Combo2}) {
+            c->setFocus(Qt::TabFocusReason);
+            QVERIFY2(viewport.contains(QRect(c->mapTo(scroll->viewport(), QPoint(0, 0)), c->size())),
+                     qPrintable(c->objectName()));
+        }
+    }
+
+    // Tab goes through the controls as they stand: the left pane top down, the grid, the bar left to right.
+    void tabOrderFollowsTheLayout()
+    {
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        QStringList order;
+        QWidget* w = form.Combo1;
+        do {
+            if ((w->focusPolicy() & Qt::TabFocus) && form.isAncestorOf(w))
+                order << w->objectName();
+            w = w->nextInFocusChain();
+        } while (w != form.Combo1);
+        QCOMPARE(order, (QStringList{"Combo1", "Check1", "TreeView1", "MSFlexGrid1", "Combo2", "Command2", "Command3",
+                                     "Command5", "Command4", "Command6", "Command1"}));
+
+        // Tab leaves a filled grid for the bar; the arrow keys move between its cells.
+        generateForOffice14(form);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.MSFlexGrid1->setFocus();
+        form.MSFlexGrid1->setCurrentIndex(form.MSFlexGrid1->model()->index(1, 1));
+        QTest::keyClick(form.MSFlexGrid1, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form.Combo2);
     }
 
     void officeChoiceFillsTreeInNaturalOrder()
