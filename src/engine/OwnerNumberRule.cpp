@@ -1,6 +1,7 @@
 #include "engine/OwnerNumberRule.h"
 
 #include <QStringList>
+#include <optional>
 #include <cmath>
 
 const QString kNoBuildingNumber = QStringLiteral("无幢号");
@@ -234,28 +235,25 @@ int toInteger16(const QVariant& value)
 }
 
 namespace {
-// Ids compared as numbers: the grid's text "12" and a count's 12 or 12.0 are the same room.
-QString roomKey(const QVariant& id)
+// A room id as a whole number, when it is one: the grid's text "12" and a count's 12 or 12.0
+// are the same room.
+std::optional<qlonglong> wholeRoomId(const QVariant& id)
 {
-    if (id.isNull())
-        return {};
+    bool ok = false;
     switch (id.typeId()) {
     case QMetaType::LongLong:
     case QMetaType::Int:
-    case QMetaType::ULongLong:
     case QMetaType::UInt:
-        return QString::number(id.toLongLong());
+        return id.toLongLong();
     case QMetaType::Double: {
         const double d = id.toDouble();
         if (std::floor(d) == d && std::fabs(d) < 9.0e18)
-            return QString::number(static_cast<qlonglong>(d));
-        return QString::number(d, 'g', 17);
+            return static_cast<qlonglong>(d);
+        return std::nullopt;
     }
     default: {
-        const QString text = id.toString().trimmed();
-        bool ok = false;
-        const qlonglong n = text.toLongLong(&ok);
-        return ok ? QString::number(n) : text;
+        const qlonglong n = id.toString().trimmed().toLongLong(&ok);
+        return ok ? std::optional<qlonglong>(n) : std::nullopt;
     }
     }
 }
@@ -276,14 +274,22 @@ ResaleCounts::ResaleCounts(Connection& connection, const QString& buildingList)
     Recordset rs = connection.openRecordset(resaleCountsSql(buildingList));
     const int room = rs.fieldIndex(QStringLiteral("S_ID"));
     const int count = rs.fieldIndex(QStringLiteral("转卖次数"));
-    for (; !rs.eof(); rs.moveNext())
-        m_counts.insert(roomKey(rs.field(room)), rs.field(count));
+    for (; !rs.eof(); rs.moveNext()) {
+        const QVariant id = rs.field(room);
+        if (const auto whole = wholeRoomId(id))
+            m_counts.insert(*whole, rs.field(count));
+        else if (!id.isNull())
+            m_otherCounts.insert(id.toString().trimmed(), rs.field(count));
+    }
 }
 
 QString ResaleCounts::letter(const QString& roomId) const
 {
-    const auto it = m_counts.constFind(roomKey(QVariant(sqlNumber(roomId))));
-    return it == m_counts.constEnd() ? QStringLiteral("A") : resaleLetter(toInteger16(it.value()));
+    const QString id = sqlNumber(roomId);
+    bool whole = false;
+    const qlonglong n = id.toLongLong(&whole);
+    const QVariant count = whole ? m_counts.value(n) : m_otherCounts.value(id);
+    return count.isValid() ? resaleLetter(toInteger16(count)) : QStringLiteral("A");
 }
 
 QString resaleLetter(Connection& connection, const QString& buildingId, const QString& roomId)

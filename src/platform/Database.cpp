@@ -121,8 +121,10 @@ void Connection::openOdbc(const QString& odbcString)
 
 void Connection::execute(const QString& sql)
 {
-    if (m_sqlite)
+    if (m_sqlite) {
+        sqliteCheckFile(m_sqlite);
         return sqliteExecute(m_sqlite, sql);
+    }
     if (!isOpen())
         throw notOpen();
     m_odbc->execute(sql);
@@ -130,8 +132,10 @@ void Connection::execute(const QString& sql)
 
 Recordset Connection::openRecordset(const QString& sql)
 {
-    if (m_sqlite)
+    if (m_sqlite) {
+        sqliteCheckFile(m_sqlite);
         return Recordset(sqliteRows(m_sqlite, sql));
+    }
     if (!isOpen())
         throw notOpen();
     return Recordset(m_odbc->query(sql));
@@ -141,10 +145,20 @@ void Connection::executeInOrder(const QStringList& statements, const std::functi
 {
     if (!isOpen())
         throw notOpen();
+    if (m_sqlite && !statements.isEmpty()) {
+        try {
+            sqliteCheckFile(m_sqlite);
+        } catch (const RuntimeError& e) {
+            throw WriteFailure(e, 0, -1);
+        }
+    }
     if (m_sqlite || m_dialect != SqlDialect::SqlServer) {
         for (int i = 0; i < statements.size(); ++i) {
             try {
-                execute(statements[i]);
+                if (m_sqlite)
+                    sqliteExecute(m_sqlite, statements[i]); // the file was checked once, below
+                else
+                    execute(statements[i]);
             } catch (const RuntimeError& e) {
                 throw WriteFailure(e, i, -1);
             }

@@ -2,6 +2,7 @@
 
 #include "platform/DatabaseErrors.h"
 
+#include <QFile>
 #include <sqlite3.h>
 
 namespace {
@@ -96,6 +97,24 @@ RuntimeError sqliteError(sqlite3* handle, int code)
 {
     const DatabaseErrorText shown = sqliteErrorText(code, QString::fromUtf8(sqlite3_errmsg(handle)));
     return RuntimeError(shown.number, shown.description);
+}
+
+void sqliteCheckFile(sqlite3* handle)
+{
+    const auto failure = [](int code, const QString& text) {
+        const DatabaseErrorText shown = sqliteErrorText(code, text);
+        return RuntimeError(shown.number, shown.description);
+    };
+    const char* path = sqlite3_db_filename(handle, "main");
+    const QString file = QString::fromUtf8(path ? path : "");
+    int moved = 0;
+    if (sqlite3_file_control(handle, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved)
+        throw failure(SQLITE_READONLY_DBMOVED, file);
+    QFile header(file);
+    if (!header.open(QIODevice::ReadOnly))
+        throw failure(SQLITE_READONLY_DBMOVED, file + QStringLiteral(": ") + header.errorString());
+    if (header.read(16) != QByteArray("SQLite format 3", 16))
+        throw failure(SQLITE_NOTADB, file);
 }
 
 std::unique_ptr<RowSource> sqliteRows(sqlite3* handle, const QString& sql)

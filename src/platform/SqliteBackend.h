@@ -19,5 +19,10 @@ RuntimeError sqliteError(sqlite3* handle, int code);
 // of each row.
 std::unique_ptr<RowSource> sqliteRows(sqlite3* handle, const QString& sql);
 
+// Refuses to go on when the file opened is no longer the file at its path (deleted, renamed,
+// another file moved over it) or no longer starts as a database: writes would go to an unlinked
+// file, or reads come from pages cached before the damage.
+void sqliteCheckFile(sqlite3* handle);
+
 // Runs one statement to its end.
 void sqliteExecute(sqlite3* handle, const QString& sql);

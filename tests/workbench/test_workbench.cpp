@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -22,6 +23,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
+#include <cstdio>
 
 namespace {
 const QString kSystem = QStringLiteral("系统提示");
@@ -422,6 +424,52 @@ private slots:
         QCOMPARE(m_db->scalar(QStringLiteral("Select 业主编号 From 业主表 Where ZH_ID = ") + big),
                  QStringLiteral("<NULL>"));
         QCOMPARE(neighbours(), untouched);
+    }
+
+    // The file opened is gone, replaced or overwritten: nothing is reported as written, nothing
+    // goes to another file, and reading says so too.
+    void vanishedDatabaseIsRefused_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("explanation");
+        QTest::newRow("deleted") << QStringLiteral("delete") << QStringLiteral("移走");
+        QTest::newRow("another file renamed over it") << QStringLiteral("replace") << QStringLiteral("移走");
+        QTest::newRow("garbage over it in place") << QStringLiteral("garbage") << QStringLiteral("损坏");
+    }
+
+    void vanishedDatabaseIsRefused()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, explanation);
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        generateForOffice14(form);
+        const QString path = m_db->path();
+        const QString other = path + QStringLiteral(".other");
+        const QString numbered = QStringLiteral("Select count(*) From 业主表 Where 业主编号 Is Not Null");
+        const QString before = m_db->scalar(numbered);
+        if (how == QStringLiteral("delete")) {
+            QVERIFY(QFile::remove(path));
+        } else if (how == QStringLiteral("replace")) {
+            QVERIFY(QFile::copy(path, other));
+            QVERIFY(::rename(other.toLocal8Bit().constData(), path.toLocal8Bit().constData()) == 0);
+        } else {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            f.write(QByteArray(4096, 'x'));
+        }
+        boxes.clear();
+        form.Command3->click();
+        QCOMPARE(boxes.boxes().size(), 2);
+        QVERIFY2(boxes.texts()[1].startsWith(QStringLiteral("已写入 0 行")), qPrintable(boxes.texts()[1]));
+        QVERIFY2(boxes.texts()[1].contains(explanation), qPrintable(boxes.texts()[1]));
+        QVERIFY(form.Command3->isEnabled());
+        if (how == QStringLiteral("replace")) // the file now at the path is untouched
+            QCOMPARE(m_db->scalar(numbered), before);
+        boxes.clear();
+        form.Command5->click();
+        QCOMPARE(boxes.boxes().size(), 1);
+        QVERIFY2(boxes.texts()[0].contains(explanation), qPrintable(boxes.texts()[0]));
     }
 
     void answeringNoWritesNothing()
