@@ -1,7 +1,7 @@
 #include "Floor.h"
 
-#include "platform/Database.h"
-#include "platform/SqliteBackend.h"
+#include "core/Database.h"
+#include "core/SqliteBackend.h"
 
 #include <QElapsedTimer>
 #include <sqlite3.h>

@@ -1,8 +1,8 @@
 #include "app/Module1.h"
 #include "app/QtTranslation.h"
 #include "app/StartupArgument.h"
+#include "core/Fonts.h"
 #include "main_window/MDIForm1.h"
-#include "platform/Fonts.h"
 
 #include <QApplication>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "app/CenterInMainWindow.h"
 
-#include "platform/Twips.h"
+#include "core/Twips.h"
 
 #include <QMdiSubWindow>
 #include <QWidget>

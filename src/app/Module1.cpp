@@ -1,10 +1,10 @@
 #include "app/Module1.h"
 
 #include "app/StartupArgument.h"
-#include "platform/ConnectionString.h"
+#include "core/ConnectionString.h"
+#include "core/ProgramEnd.h"
+#include "core/Settings.h"
 #include "platform/MessageBox.h"
-#include "platform/ProgramEnd.h"
-#include "platform/Settings.h"
 
 #include <array>
 #include <memory>

@@ -4,9 +4,9 @@
 #include "app/Module1.h"
 #include "deduction/DeductionValue.h"
 #include "platform/CommandGuard.h"
-#include "platform/Fonts.h"
+#include "core/Fonts.h"
 #include "platform/MessageBox.h"
-#include "platform/Twips.h"
+#include "core/Twips.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 #include "engine/GridBuilders.h"
 
+#include "core/Twips.h"
 #include "engine/OwnerNumberRule.h"
 #include "engine/TextWidths.h"
 #include "platform/FlexGrid.h"
-#include "platform/Twips.h"
 
 #include <QStringList>
 #include <optional>

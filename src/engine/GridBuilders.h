@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Database.h"
+#include "core/Database.h"
 
 #include <QFont>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "main_window/BannerStrip.h"
 
+#include "core/Twips.h"
 #include "main_window/Resources.h"
-#include "platform/Twips.h"
 
 #include <QPainter>
 

@@ -2,6 +2,8 @@
 
 #include "app/CenterInMainWindow.h"
 #include "app/Module1.h"
+#include "core/ProgramEnd.h"
+#include "core/Twips.h"
 #include "deduction/frm扣款方式设置.h"
 #include "main_window/BannerStrip.h"
 #include "main_window/Frmtu.h"
@@ -10,8 +12,6 @@
 #include "main_window/frmAbout.h"
 #include "platform/CommandGuard.h"
 #include "platform/MessageBox.h"
-#include "platform/ProgramEnd.h"
-#include "platform/Twips.h"
 #include "workbench/frm业主编号.h"
 
 #include <QCloseEvent>

@@ -1,13 +1,13 @@
 #include "main_window/frmAbout.h"
 
 #include "app/CenterInMainWindow.h"
+#include "core/Fonts.h"
+#include "core/Twips.h"
 #include "main_window/ExternalProgram.h"
 #include "main_window/Resources.h"
 #include "main_window/SystemInfoTool.h"
 #include "platform/CommandGuard.h"
-#include "platform/Fonts.h"
 #include "platform/MessageBox.h"
-#include "platform/Twips.h"
 
 #include <QFrame>
 #include <QIcon>

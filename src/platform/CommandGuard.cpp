@@ -1,7 +1,7 @@
 #include "platform/CommandGuard.h"
 
+#include "core/RuntimeError.h"
 #include "platform/MessageBox.h"
-#include "platform/RuntimeError.h"
 
 #include <QApplication>
 #include <new>

@@ -1,8 +1,8 @@
 #include "platform/FlexGrid.h"
 
-#include "platform/FlexGridModel.h"
-#include "platform/RuntimeError.h"
-#include "platform/Twips.h"
+#include "core/FlexGridModel.h"
+#include "core/RuntimeError.h"
+#include "core/Twips.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,6 +1,6 @@
 #include "platform/TwipsGeometry.h"
 
-#include "platform/Twips.h"
+#include "core/Twips.h"
 
 #include <QVariant>
 #include <QWidget>

@@ -1,10 +1,10 @@
 #include "workbench/ExcelExport.h"
 
+#include "core/XlsxWorkbook.h"
 #include "platform/CommandGuard.h"
 #include "platform/FileDialog.h"
 #include "platform/FlexGrid.h"
 #include "platform/MessageBox.h"
-#include "platform/XlsxWorkbook.h"
 #include "workbench/OwnerNumberForm.h"
 
 #include <QComboBox>

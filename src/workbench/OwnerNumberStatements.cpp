@@ -1,7 +1,7 @@
 #include "workbench/OwnerNumberStatements.h"
 
+#include "core/Database.h"
 #include "engine/OwnerNumberRule.h"
-#include "platform/Database.h"
 
 QString ownerIdText(const QString& idCell)
 {

@@ -2,8 +2,8 @@
 // order, the end of the program, and the settings store as people write it.
 #include "app/Module1.h"
 #include "app/QtTranslation.h"
-#include "platform/ConnectionString.h"
-#include "platform/Settings.h"
+#include "core/ConnectionString.h"
+#include "core/Settings.h"
 #include "support/TestSupport.h"
 
 #include <QDialogButtonBox>

@@ -1,8 +1,8 @@
 #include "app/CenterInMainWindow.h"
 #include "app/Module1.h"
+#include "core/Fonts.h"
+#include "core/Twips.h"
 #include "deduction/frm扣款方式设置.h"
-#include "platform/Fonts.h"
-#include "platform/Twips.h"
 #include "support/TestSupport.h"
 
 #include <QComboBox>

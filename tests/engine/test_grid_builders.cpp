@@ -1,8 +1,8 @@
+#include "core/Fonts.h"
+#include "core/Twips.h"
 #include "engine/GridBuilders.h"
 #include "engine/OwnerNumberRule.h"
 #include "platform/FlexGrid.h"
-#include "platform/Fonts.h"
-#include "platform/Twips.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractItemModelTester>

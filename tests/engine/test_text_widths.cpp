@@ -1,5 +1,5 @@
+#include "core/Fonts.h"
 #include "engine/TextWidths.h"
-#include "platform/Fonts.h"
 
 #include <QtTest>
 

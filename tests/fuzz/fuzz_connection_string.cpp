@@ -6,8 +6,8 @@
 
 #include "FuzzInput.h"
 #include "OdbcReaders.h"
-#include "platform/ConnectionString.h"
-#include "platform/Database.h"
+#include "core/ConnectionString.h"
+#include "core/Database.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "DemoData.h"
 #include "app/Module1.h"
-#include "platform/ProgramEnd.h"
-#include "platform/RuntimeError.h"
+#include "core/ProgramEnd.h"
+#include "core/RuntimeError.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>

@@ -2,8 +2,8 @@
 //   chengling-screenshots <folder> [width height]
 #include "DemoData.h"
 #include "app/Module1.h"
+#include "core/Fonts.h"
 #include "main_window/MDIForm1.h"
-#include "platform/Fonts.h"
 #include "platform/MessageBox.h"
 #include "workbench/OwnerNumberForm.h"
 

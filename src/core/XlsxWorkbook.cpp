@@ -1,6 +1,6 @@
-#include "platform/XlsxWorkbook.h"
+#include "core/XlsxWorkbook.h"
 
-#include "platform/RuntimeError.h"
+#include "core/RuntimeError.h"
 
 #include <QDir>
 #include <QFile>

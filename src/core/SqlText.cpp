@@ -1,6 +1,6 @@
-#include "platform/SqlText.h"
+#include "core/SqlText.h"
 
-#include "platform/RuntimeError.h"
+#include "core/RuntimeError.h"
 
 QString concatOperator(SqlDialect dialect)
 {

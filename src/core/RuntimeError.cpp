@@ -1,4 +1,4 @@
-#include "platform/RuntimeError.h"
+#include "core/RuntimeError.h"
 
 RuntimeError::RuntimeError(long number, QString description, QString context)
     : m_number(number), m_description(std::move(description)), m_context(std::move(context)),

@@ -1,4 +1,4 @@
-#include "platform/DatabaseErrors.h"
+#include "core/DatabaseErrors.h"
 
 #include <algorithm>
 #include <iterator>

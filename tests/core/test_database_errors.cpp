@@ -1,6 +1,6 @@
 // The error box's number and text for database failures: a Chinese explanation of the common
 // ones, the driver's text after it, and numbers that never read as the program's own.
-#include "platform/DatabaseErrors.h"
+#include "core/DatabaseErrors.h"
 
 #include <QtTest>
 

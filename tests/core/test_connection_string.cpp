@@ -1,5 +1,5 @@
-#include "platform/ConnectionString.h"
-#include "platform/Database.h"
+#include "core/ConnectionString.h"
+#include "core/Database.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
-#include "platform/OdbcConnectionString.h"
+#include "core/OdbcConnectionString.h"
 
-#include "platform/AdoErrors.h"
-#include "platform/RuntimeError.h"
+#include "core/AdoErrors.h"
+#include "core/RuntimeError.h"
 
 #include <QRegularExpression>
 

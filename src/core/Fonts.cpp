@@ -1,4 +1,4 @@
-#include "platform/Fonts.h"
+#include "core/Fonts.h"
 
 #include <QStringList>
 

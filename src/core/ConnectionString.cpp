@@ -1,4 +1,4 @@
-#include "platform/ConnectionString.h"
+#include "core/ConnectionString.h"
 
 #include <QHash>
 

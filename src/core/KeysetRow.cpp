@@ -1,6 +1,6 @@
-#include "platform/KeysetRow.h"
+#include "core/KeysetRow.h"
 
-#include "platform/Database.h"
+#include "core/Database.h"
 
 #include <QStringList>
 

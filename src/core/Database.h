@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/KeysetRow.h"
-#include "platform/Recordset.h"
-#include "platform/RuntimeError.h"
-#include "platform/SqlText.h"
+#include "core/KeysetRow.h"
+#include "core/Recordset.h"
+#include "core/RuntimeError.h"
+#include "core/SqlText.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "platform/ProgramEnd.h"
+#include "core/ProgramEnd.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "platform/SqliteBackend.h"
+#include "core/SqliteBackend.h"
 
-#include "platform/DatabaseErrors.h"
+#include "core/DatabaseErrors.h"
 
 #include <QFile>
 #include <sqlite3.h>

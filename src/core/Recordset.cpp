@@ -1,7 +1,7 @@
-#include "platform/Recordset.h"
+#include "core/Recordset.h"
 
-#include "platform/AdoErrors.h"
-#include "platform/RuntimeError.h"
+#include "core/AdoErrors.h"
+#include "core/RuntimeError.h"
 
 namespace {
 RuntimeError noCurrentRecord()

@@ -1,6 +1,6 @@
-#include "platform/Settings.h"
+#include "core/Settings.h"
 
-#include "platform/RuntimeError.h"
+#include "core/RuntimeError.h"
 
 #include <QDir>
 #include <QFileInfo>

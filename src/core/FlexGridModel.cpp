@@ -1,4 +1,4 @@
-#include "platform/FlexGridModel.h"
+#include "core/FlexGridModel.h"
 
 #include <algorithm>
 

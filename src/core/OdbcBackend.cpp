@@ -1,6 +1,6 @@
-#include "platform/OdbcBackend.h"
+#include "core/OdbcBackend.h"
 
-#include "platform/DatabaseErrors.h"
+#include "core/DatabaseErrors.h"
 
 #include <QList>
 #include <optional>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Recordset.h"
-#include "platform/RuntimeError.h"
+#include "core/Recordset.h"
+#include "core/RuntimeError.h"
 
 #include <QString>
 #include <functional>

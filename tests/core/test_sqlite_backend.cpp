@@ -1,4 +1,4 @@
-#include "platform/Database.h"
+#include "core/Database.h"
 #include "support/TestSupport.h"
 
 #include <QFileInfo>

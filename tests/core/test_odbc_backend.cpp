@@ -1,7 +1,7 @@
 // The ODBC path SQL Server uses, exercised for real: through unixODBC with the SQLite ODBC
 // driver for the connection layer's own operations, and FreeTDS for its failures.
 #include "DemoData.h"
-#include "platform/Database.h"
+#include "core/Database.h"
 #include "support/TestSupport.h"
 
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
-#include "platform/Database.h"
+#include "core/Database.h"
 
-#include "platform/AdoErrors.h"
-#include "platform/ConnectionString.h"
-#include "platform/OdbcBackend.h"
-#include "platform/OdbcConnectionString.h"
-#include "platform/SqliteBackend.h"
+#include "core/AdoErrors.h"
+#include "core/ConnectionString.h"
+#include "core/OdbcBackend.h"
+#include "core/OdbcConnectionString.h"
+#include "core/SqliteBackend.h"
 
 #include <QFileInfo>
 #include <sqlite3.h>

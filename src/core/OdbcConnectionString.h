@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ConnectionString.h"
+#include "core/ConnectionString.h"
 
 #include <QString>
 
