@@ -1,11 +1,20 @@
 #include "core/FlexGridModel.h"
 
+#include "core/RuntimeError.h"
+#include "core/Twips.h"
+
+#include <QFontMetrics>
+#include <QStringList>
 #include <algorithm>
 
-FlexGridModel::FlexGridModel(QObject* parent) : QAbstractTableModel(parent)
+namespace {
+// Extra width of a column sized from its header text, room for the cell's padding and lines.
+constexpr int kHeaderTextMargin = 90; // twips
+} // namespace
+
+FlexGridModel::FlexGridModel(QObject* parent)
+    : QAbstractTableModel(parent), m_cells(4), m_alignments(2, AlignGeneral), m_colWidths(2, kDefaultColWidth)
 {
-    m_cells.resize(1);
-    m_alignments.resize(1, kGeneral);
 }
 
 void FlexGridModel::resizeStorage(int rows, int cols)
@@ -22,7 +31,8 @@ void FlexGridModel::resizeStorage(int rows, int cols)
             for (int c = 0; c < keepCols; ++c)
                 cells[static_cast<size_t>(r) * cols + c] = std::move(m_cells[static_cast<size_t>(r) * m_cols + c]);
         m_cells.swap(cells);
-        m_alignments.resize(cols, kGeneral);
+        m_alignments.resize(cols, AlignGeneral);
+        m_colWidths.resize(cols, kDefaultColWidth);
     }
     m_rows = rows;
     m_cols = cols;
@@ -31,41 +41,177 @@ void FlexGridModel::resizeStorage(int rows, int cols)
 void FlexGridModel::setRows(int rows)
 {
     rows = std::max(1, rows);
-    if (rows == m_rows)
-        return;
-    if (m_frozen) {
-        resizeStorage(rows, m_cols);
-        m_structureChanged = true;
-        return;
+    if (rows != m_rows) {
+        if (m_frozen) {
+            resizeStorage(rows, m_cols);
+            m_structureChanged = true;
+        } else {
+            const bool removing = rows < m_rows;
+            if (removing)
+                beginRemoveRows(QModelIndex(), rows - 1, m_rows - 2);
+            else
+                beginInsertRows(QModelIndex(), m_rows - 1, rows - 2);
+            resizeStorage(rows, m_cols);
+            m_shownRows = rows;
+            removing ? endRemoveRows() : endInsertRows();
+        }
     }
-    if (rows < m_rows)
-        beginRemoveRows(QModelIndex(), rows - 1, m_rows - 2);
-    else
-        beginInsertRows(QModelIndex(), m_rows - 1, rows - 2);
-    const bool removing = rows < m_rows;
-    resizeStorage(rows, m_cols);
-    m_shownRows = rows;
-    removing ? endRemoveRows() : endInsertRows();
+    // The current row moves up with the last row.
+    m_row = std::min(m_row, m_rows - 1);
+    m_rowSel = std::min(m_rowSel, m_rows - 1);
+    currentCellMoved();
 }
 
 void FlexGridModel::setCols(int cols)
 {
     cols = std::max(1, cols);
-    if (cols == m_cols)
-        return;
-    if (m_frozen) {
-        resizeStorage(m_rows, cols);
-        m_structureChanged = true;
-        return;
+    if (cols != m_cols) {
+        if (m_frozen) {
+            resizeStorage(m_rows, cols);
+            m_structureChanged = true;
+        } else {
+            const bool removing = cols < m_cols;
+            if (removing)
+                beginRemoveColumns(QModelIndex(), cols, m_cols - 1);
+            else
+                beginInsertColumns(QModelIndex(), m_cols, cols - 1);
+            resizeStorage(m_rows, cols);
+            m_shownCols = cols;
+            removing ? endRemoveColumns() : endInsertColumns();
+        }
     }
-    const bool removing = cols < m_cols;
-    if (removing)
-        beginRemoveColumns(QModelIndex(), cols, m_cols - 1);
-    else
-        beginInsertColumns(QModelIndex(), m_cols, cols - 1);
-    resizeStorage(m_rows, cols);
-    m_shownCols = cols;
-    removing ? endRemoveColumns() : endInsertColumns();
+    m_col = std::min(m_col, m_cols - 1);
+    m_colSel = std::min(m_colSel, m_cols - 1);
+    currentCellMoved();
+}
+
+void FlexGridModel::checkCell(int row, int col) const
+{
+    if (row < 0 || row >= m_rows || col < 0 || col >= m_cols)
+        throw RuntimeError(381, QStringLiteral("下标越界"));
+}
+
+void FlexGridModel::checkCol(int col) const
+{
+    if (col < 0 || col >= m_cols)
+        throw RuntimeError(381, QStringLiteral("下标越界"));
+}
+
+QString FlexGridModel::textMatrix(int row, int col) const
+{
+    checkCell(row, col);
+    return cell(row, col);
+}
+
+void FlexGridModel::setTextMatrix(int row, int col, const QString& text)
+{
+    checkCell(row, col);
+    setCell(row, col, text);
+}
+
+void FlexGridModel::addItem(const QString& item)
+{
+    appendRow(item.isEmpty() ? QStringList() : item.split(u'\t'));
+}
+
+int FlexGridModel::colWidth(int col) const
+{
+    checkCol(col);
+    return m_colWidths[col];
+}
+
+void FlexGridModel::setColWidth(int col, int twips)
+{
+    checkCol(col);
+    m_colWidths[col] = std::max(0, twips);
+    if (!m_frozen)
+        emit colWidthChanged(col);
+}
+
+int FlexGridModel::colAlignment(int col) const
+{
+    checkCol(col);
+    return m_alignments[col];
+}
+
+void FlexGridModel::setColAlignment(int col, int alignment)
+{
+    checkCol(col);
+    if (alignment < AlignLeftTop || alignment > AlignGeneral)
+        throw RuntimeError(380, QStringLiteral("无效的属性值"));
+    setAlignment(col, alignment);
+}
+
+void FlexGridModel::setFormatString(const QString& format, const QFont& font)
+{
+    m_formatString = format;
+    const QStringList pieces = format.split(u'|');
+    setCols(pieces.size());
+    const QFontMetrics metrics(font);
+    for (int c = 0; c < pieces.size(); ++c) {
+        QString text = pieces[c];
+        int alignment = AlignGeneral;
+        if (text.startsWith(u'<'))
+            alignment = AlignLeftCenter;
+        else if (text.startsWith(u'^'))
+            alignment = AlignCenterCenter;
+        else if (text.startsWith(u'>'))
+            alignment = AlignRightCenter;
+        if (alignment != AlignGeneral)
+            text.remove(0, 1);
+        setTextMatrix(0, c, text);
+        setColAlignment(c, alignment);
+        // The trailing blanks of a header text are there to size the column.
+        setColWidth(c, static_cast<int>(pixelsToTwips(metrics.horizontalAdvance(text))) + kHeaderTextMargin);
+    }
+}
+
+void FlexGridModel::setRow(int row)
+{
+    if (row < 0 || row >= m_rows)
+        throw RuntimeError(30009, QStringLiteral("无效的行值"));
+    m_row = m_rowSel = row;
+    m_colSel = m_col;
+    currentCellMoved();
+}
+
+void FlexGridModel::setCol(int col)
+{
+    if (col < 0 || col >= m_cols)
+        throw RuntimeError(30010, QStringLiteral("无效的列值"));
+    m_col = m_colSel = col;
+    m_rowSel = m_row;
+    currentCellMoved();
+}
+
+void FlexGridModel::setRowSel(int row)
+{
+    if (row < 0 || row >= m_rows)
+        throw RuntimeError(30009, QStringLiteral("无效的行值"));
+    m_rowSel = row;
+    currentCellMoved();
+}
+
+void FlexGridModel::setColSel(int col)
+{
+    if (col < 0 || col >= m_cols)
+        throw RuntimeError(30010, QStringLiteral("无效的列值"));
+    m_colSel = col;
+    currentCellMoved();
+}
+
+void FlexGridModel::takeSelection(int row, int col, int rowSel, int colSel)
+{
+    m_row = row;
+    m_col = col;
+    m_rowSel = rowSel;
+    m_colSel = colSel;
+}
+
+void FlexGridModel::currentCellMoved()
+{
+    if (!m_frozen)
+        emit currentCellChanged();
 }
 
 void FlexGridModel::setCell(int row, int col, const QString& text)
@@ -133,12 +279,12 @@ void FlexGridModel::markDirty(int row, int col)
     m_dirtyRight = std::max(m_dirtyRight, col);
 }
 
-void FlexGridModel::setFrozen(bool frozen)
+void FlexGridModel::setRedraw(bool redraw)
 {
-    if (frozen == m_frozen)
+    if (redraw == this->redraw())
         return;
-    m_frozen = frozen;
-    if (frozen)
+    m_frozen = !redraw;
+    if (!redraw)
         return;
     if (m_structureChanged) {
         beginResetModel();
@@ -153,6 +299,7 @@ void FlexGridModel::setFrozen(bool frozen)
     }
     m_structureChanged = m_headerDirty = false;
     m_dirtyTop = m_dirtyBottom = m_dirtyLeft = m_dirtyRight = -1;
+    emit redrawn();
 }
 
 int FlexGridModel::rowCount(const QModelIndex& parent) const
@@ -167,7 +314,7 @@ int FlexGridModel::columnCount(const QModelIndex& parent) const
 
 Qt::Alignment FlexGridModel::qtAlignment(int col, const QString& text) const
 {
-    const int code = alignment(col);
+    const int code = m_alignments.value(col, AlignGeneral);
     if (code < 0 || code > 8) { // general: numbers to the right, texts to the left
         bool number = false;
         text.toDouble(&number);

@@ -3,7 +3,6 @@
 #include "core/Twips.h"
 #include "engine/OwnerNumberRule.h"
 #include "engine/TextWidths.h"
-#include "platform/FlexGrid.h"
 
 #include <QStringList>
 #include <optional>
@@ -76,7 +75,7 @@ class ColumnFitter
 public:
     explicit ColumnFitter(const QFont& font) : m_widths(font) {}
 
-    void fitRow(FlexGrid& grid, int row)
+    void fitRow(FlexGridModel& grid, int row)
     {
         if (m_previous.size() < grid.cols())
             m_previous.resize(grid.cols());
@@ -125,8 +124,8 @@ private:
     bool m_valid = false;
 };
 
-void fillGrid(Connection& conn, FlexGrid& grid, GridKind kind, const QString& officeItem, const QString& areaLetter,
-              const QString& buildingList, const QFont& font)
+void fillGrid(Connection& conn, FlexGridModel& grid, GridKind kind, const QString& officeItem,
+              const QString& areaLetter, const QString& buildingList, const QFont& font)
 {
     const QString officeCode = officeCodeOf(officeItem);
     const QString sql = gridSql(conn.dialect(), officeCode, buildingList, kind);
@@ -196,13 +195,13 @@ void fillGrid(Connection& conn, FlexGrid& grid, GridKind kind, const QString& of
 
 } // namespace
 
-void SetUpOwnerNumberGrid(FlexGrid& grid)
+void SetUpOwnerNumberGrid(FlexGridModel& grid, const QFont& font)
 {
-    grid.setFormatString(kOwnerNumberGridFormat);
+    grid.setFormatString(kOwnerNumberGridFormat, font);
     grid.setRows(1);
     grid.setRedraw(false);
     for (int c = 0; c < grid.cols(); ++c)
-        grid.setColAlignment(c, FlexGrid::AlignCenterCenter);
+        grid.setColAlignment(c, FlexGridModel::AlignCenterCenter);
     for (int c = grid.cols() - 3; c < grid.cols(); ++c)
         grid.setColWidth(c, 0);
     grid.setRedraw(true);
@@ -224,13 +223,13 @@ QString existingGridSql(SqlDialect dialect, const QString& officeCode, const QSt
     return gridSql(dialect, officeCode, buildingList, GridKind::Existing);
 }
 
-void FillCandidateGrid(Connection& conn, FlexGrid& grid, const QString& officeItem, const QString& areaLetter,
+void FillCandidateGrid(Connection& conn, FlexGridModel& grid, const QString& officeItem, const QString& areaLetter,
                        const QString& buildingList, const QFont& font)
 {
     fillGrid(conn, grid, GridKind::Candidate, officeItem, areaLetter, buildingList, font);
 }
 
-void FillExistingGrid(Connection& conn, FlexGrid& grid, const QString& officeItem, const QString& buildingList,
+void FillExistingGrid(Connection& conn, FlexGridModel& grid, const QString& officeItem, const QString& buildingList,
                       const QFont& font)
 {
     fillGrid(conn, grid, GridKind::Existing, officeItem, QString(), buildingList, font);

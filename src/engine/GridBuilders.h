@@ -1,19 +1,19 @@
 #pragma once
 
 #include "core/Database.h"
+#include "core/FlexGridModel.h"
 
 #include <QFont>
 #include <QString>
-
-class FlexGrid;
 
 // The workbench grid MSFlexGrid1: 13 columns, the last three hidden and holding L_ID, S_ID, ZH_ID.
 extern const QString kOwnerNumberGridFormat;
 constexpr int kOwnerNumberGridCols = 13;
 
 // The grid as the workbench's design and load leave it: the format string (header texts and
-// widths in the grid's font), only the header row, every column centred, the id columns hidden.
-void SetUpOwnerNumberGrid(FlexGrid& grid);
+// widths in the grid's font `font`), only the header row, every column centred, the id columns
+// hidden.
+void SetUpOwnerNumberGrid(FlexGridModel& grid, const QFont& font);
 
 // The office code of an office item: the text before its first blank (the whole text if none).
 QString officeCodeOf(const QString& officeItem);
@@ -28,9 +28,9 @@ QString existingGridSql(SqlDialect dialect, const QString& officeCode, const QSt
 // proposing one for each. `font` is the form's font, used to measure the texts for the column
 // widths. Redraw is on again when it returns or throws; after a failure the grid keeps the rows
 // written so far, and the caller decides whether to empty it.
-void FillCandidateGrid(Connection& conn, FlexGrid& grid, const QString& officeItem, const QString& areaLetter,
+void FillCandidateGrid(Connection& conn, FlexGridModel& grid, const QString& officeItem, const QString& areaLetter,
                        const QString& buildingList, const QFont& font);
 
 // Fills the grid with the new owners of the listed buildings whose owner number is saved.
-void FillExistingGrid(Connection& conn, FlexGrid& grid, const QString& officeItem, const QString& buildingList,
+void FillExistingGrid(Connection& conn, FlexGridModel& grid, const QString& officeItem, const QString& buildingList,
                       const QFont& font);

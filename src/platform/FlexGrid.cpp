@@ -1,7 +1,5 @@
 #include "platform/FlexGrid.h"
 
-#include "core/FlexGridModel.h"
-#include "core/RuntimeError.h"
 #include "core/Twips.h"
 
 #include <QApplication>
@@ -98,184 +96,23 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), m_model(new FlexGridMo
     // A reset (after redraw comes back on) gives the header default section sizes again.
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { applyAllColumns(); });
     connect(m_model, &QAbstractItemModel::columnsInserted, this, [this] { applyAllColumns(); });
-
-    // The grid's own defaults: two rows and two columns, the current cell the first non-fixed one.
-    setCols(2);
-    setRows(2);
-    m_row = m_rowSel = 1;
-    m_col = m_colSel = 1;
+    connect(m_model, &FlexGridModel::colWidthChanged, this, [this](int col) { applyColumn(col); });
+    connect(m_model, &FlexGridModel::currentCellChanged, this, [this] { showSelection(); });
+    connect(m_model, &FlexGridModel::redrawn, this, [this] {
+        applyAllColumns();
+        showSelection();
+    });
+    applyAllColumns();
     showSelection();
 }
 
 FlexGrid::~FlexGrid() = default;
 
-void FlexGrid::checkRow(int row) const
-{
-    if (row < 0 || row >= rows())
-        throw RuntimeError(30009, QStringLiteral("无效的行值"));
-}
-
-void FlexGrid::checkCol(int col) const
-{
-    if (col < 0 || col >= cols())
-        throw RuntimeError(30010, QStringLiteral("无效的列值"));
-}
-
-int FlexGrid::rows() const
-{
-    return m_model->rows();
-}
-
-void FlexGrid::setRows(int rows)
-{
-    m_model->setRows(rows);
-    const int last = m_model->rows() - 1;
-    m_row = std::min(m_row, last);
-    m_rowSel = std::min(m_rowSel, last);
-    showSelection();
-}
-
-int FlexGrid::cols() const
-{
-    return m_model->cols();
-}
-
-void FlexGrid::setCols(int cols)
-{
-    const int old = m_colWidths.size();
-    m_model->setCols(cols);
-    m_colWidths.resize(m_model->cols());
-    for (int c = old; c < m_colWidths.size(); ++c)
-        m_colWidths[c] = kDefaultColWidth;
-    const int last = m_model->cols() - 1;
-    m_col = std::min(m_col, last);
-    m_colSel = std::min(m_colSel, last);
-    applyAllColumns();
-    showSelection();
-}
-
-QString FlexGrid::textMatrix(int row, int col) const
-{
-    if (row < 0 || row >= rows() || col < 0 || col >= cols())
-        throw RuntimeError(381, QStringLiteral("下标越界"));
-    return m_model->cell(row, col);
-}
-
-void FlexGrid::setTextMatrix(int row, int col, const QString& text)
-{
-    if (row < 0 || row >= rows() || col < 0 || col >= cols())
-        throw RuntimeError(381, QStringLiteral("下标越界"));
-    m_model->setCell(row, col, text);
-}
-
-void FlexGrid::addItem(const QString& item)
-{
-    m_model->appendRow(item.isEmpty() ? QStringList() : item.split(u'\t'));
-}
-
-int FlexGrid::colWidth(int col) const
-{
-    if (col < 0 || col >= cols())
-        throw RuntimeError(381, QStringLiteral("下标越界"));
-    return m_colWidths[col];
-}
-
-void FlexGrid::setColWidth(int col, int twips)
-{
-    if (col < 0 || col >= cols())
-        throw RuntimeError(381, QStringLiteral("下标越界"));
-    m_colWidths[col] = std::max(0, twips);
-    if (m_redraw)
-        applyColumn(col);
-}
-
-int FlexGrid::colAlignment(int col) const
-{
-    if (col < 0 || col >= cols())
-        throw RuntimeError(381, QStringLiteral("下标越界"));
-    return m_model->alignment(col);
-}
-
-void FlexGrid::setColAlignment(int col, int alignment)
-{
-    if (col < 0 || col >= cols())
-        throw RuntimeError(381, QStringLiteral("下标越界"));
-    if (alignment < AlignLeftTop || alignment > AlignGeneral)
-        throw RuntimeError(380, QStringLiteral("无效的属性值"));
-    m_model->setAlignment(col, alignment);
-}
-
-void FlexGrid::setFormatString(const QString& format)
-{
-    m_formatString = format;
-    const QStringList pieces = format.split(u'|');
-    setCols(pieces.size());
-    const QFontMetrics metrics(font());
-    for (int c = 0; c < pieces.size(); ++c) {
-        QString text = pieces[c];
-        int alignment = AlignGeneral;
-        if (text.startsWith(u'<'))
-            alignment = AlignLeftCenter;
-        else if (text.startsWith(u'^'))
-            alignment = AlignCenterCenter;
-        else if (text.startsWith(u'>'))
-            alignment = AlignRightCenter;
-        if (alignment != AlignGeneral)
-            text.remove(0, 1);
-        setTextMatrix(0, c, text);
-        setColAlignment(c, alignment);
-        // The trailing blanks of a header text are there to size the column.
-        setColWidth(c, static_cast<int>(pixelsToTwips(metrics.horizontalAdvance(text))) + kHeaderTextMargin);
-    }
-}
-
-void FlexGrid::setRedraw(bool redraw)
-{
-    if (redraw == m_redraw)
-        return;
-    m_redraw = redraw;
-    m_model->setFrozen(!redraw);
-    if (redraw) {
-        applyAllColumns();
-        showSelection();
-    }
-}
-
-void FlexGrid::setRow(int row)
-{
-    checkRow(row);
-    m_row = m_rowSel = row;
-    m_colSel = m_col;
-    showSelection();
-}
-
-void FlexGrid::setCol(int col)
-{
-    checkCol(col);
-    m_col = m_colSel = col;
-    m_rowSel = m_row;
-    showSelection();
-}
-
-void FlexGrid::setRowSel(int row)
-{
-    checkRow(row);
-    m_rowSel = row;
-    showSelection();
-}
-
-void FlexGrid::setColSel(int col)
-{
-    checkCol(col);
-    m_colSel = col;
-    showSelection();
-}
-
 void FlexGrid::applyColumn(int col)
 {
     if (col >= m_model->columnCount())
         return; // not shown yet: applied when the views learn of the column
-    const int width = m_colWidths.value(col);
+    const int width = m_model->colWidth(col);
     setColumnHidden(col, width == 0);
     if (width > 0)
         horizontalHeader()->resizeSection(col, std::max(1, twipsToPixels(width)));
@@ -283,28 +120,30 @@ void FlexGrid::applyColumn(int col)
 
 void FlexGrid::applyAllColumns()
 {
-    if (!m_redraw)
+    if (!m_model->redraw())
         return;
-    for (int c = 0; c < m_colWidths.size(); ++c)
+    for (int c = 0; c < m_model->cols(); ++c)
         applyColumn(c);
 }
 
 // Shows the range (Row, Col)-(RowSel, ColSel) in the view; the header row cannot be highlighted.
 void FlexGrid::showSelection()
 {
-    if (!m_redraw)
+    if (!m_model->redraw())
         return;
     QItemSelectionModel* selection = selectionModel();
     const bool autoScrolling = hasAutoScroll();
     setAutoScroll(false); // setting Row or Col does not scroll the grid
-    if (m_row < 1 || m_row >= m_model->rowCount() + 1 || m_col >= m_model->columnCount()) {
+    const int row = m_model->row(), col = m_model->col();
+    const int rowSel = m_model->rowSel(), colSel = m_model->colSel();
+    if (row < 1 || row >= m_model->rowCount() + 1 || col >= m_model->columnCount()) {
         selection->clear();
     } else {
-        const QModelIndex current = m_model->index(m_row - 1, m_col);
+        const QModelIndex current = m_model->index(row - 1, col);
         selection->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
-        const int top = std::max(1, std::min(m_row, m_rowSel)) - 1;
-        const int bottom = std::max(m_row, m_rowSel) - 1;
-        const int left = std::min(m_col, m_colSel), right = std::max(m_col, m_colSel);
+        const int top = std::max(1, std::min(row, rowSel)) - 1;
+        const int bottom = std::max(row, rowSel) - 1;
+        const int left = std::min(col, colSel), right = std::max(col, colSel);
         selection->select(QItemSelection(m_model->index(top, left), m_model->index(bottom, right)),
                           QItemSelectionModel::ClearAndSelect);
     }
@@ -313,7 +152,7 @@ void FlexGrid::showSelection()
 
 void FlexGrid::takeSelectionFromView()
 {
-    if (!m_redraw)
+    if (!m_model->redraw())
         return;
     const QModelIndex current = selectionModel()->currentIndex();
     if (!current.isValid())
@@ -327,12 +166,9 @@ void FlexGrid::takeSelectionFromView()
         colSel = range.left() == col ? range.right() : range.left();
         break;
     }
-    if (row == m_row && col == m_col && rowSel == m_rowSel && colSel == m_colSel)
+    if (row == m_model->row() && col == m_model->col() && rowSel == m_model->rowSel() && colSel == m_model->colSel())
         return;
-    m_row = row;
-    m_col = col;
-    m_rowSel = rowSel;
-    m_colSel = colSel;
+    m_model->takeSelection(row, col, rowSel, colSel);
     emit selChange();
 }
 

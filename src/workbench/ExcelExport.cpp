@@ -101,7 +101,7 @@ QString officeNameOf(const QString& officeItem)
     return officeItem.mid(officeItem.indexOf(u' ') + 1);
 }
 
-void WriteOwnerNumberWorkbook(const QString& path, FlexGrid& grid, const QString& officeItem, const QDate& date,
+void WriteOwnerNumberWorkbook(const QString& path, FlexGridModel& grid, const QString& officeItem, const QDate& date,
                               const std::function<void(int)>& progress)
 {
     const SheetLayout layout{grid.rows(), grid.cols() - 3};
@@ -181,7 +181,7 @@ void ExportOwnerNumberGrid(OwnerNumberForm& form, const QList<QWidget*>& inputCo
             progressBar->setValue(0);
             progressBar->show();
             QCoreApplication::processEvents();
-            WriteOwnerNumberWorkbook(target, grid, officeItem, QDate::currentDate(),
+            WriteOwnerNumberWorkbook(target, grid.gridModel(), officeItem, QDate::currentDate(),
                                      [progressBar](int r) { progressBar->setValue(r); });
             // Every row is written and the file saved: the bar is full while the success message shows.
             progressBar->setValue(progressBar->maximum());

@@ -5,7 +5,7 @@
 #include <QString>
 #include <functional>
 
-class FlexGrid;
+class FlexGridModel;
 class OwnerNumberForm;
 class QWidget;
 
@@ -21,7 +21,7 @@ QString officeNameOf(const QString& officeItem);
 // Writes the grid's visible columns (all but the last three) as the owner-number sheet of a new
 // workbook at `path`, dated `date`. `progress` gets each data row's grid row number as it is
 // written. Throws RuntimeError; nothing is left under `path` after a failure.
-void WriteOwnerNumberWorkbook(const QString& path, FlexGrid& grid, const QString& officeItem, const QDate& date,
+void WriteOwnerNumberWorkbook(const QString& path, FlexGridModel& grid, const QString& officeItem, const QDate& date,
                               const std::function<void(int)>& progress = {});
 
 // The export click of the workbench ("导出Excel"): asks for the file, writes the grid into it and

@@ -265,7 +265,7 @@ void OwnerNumberForm::Form_Load()
     Panels[3]->setText(IdentityField(3));
     Panels[5]->setText(IdentityField(5));
     Label2->setText(QString::fromUtf8(kRuleText));
-    SetUpOwnerNumberGrid(*MSFlexGrid1);
+    SetUpOwnerNumberGrid(MSFlexGrid1->gridModel(), MSFlexGrid1->font());
     // Save and clear wait for a generate or a view that produced rows.
     Command3->setEnabled(false);
     Command6->setEnabled(false);
@@ -476,10 +476,10 @@ void OwnerNumberForm::runFill(bool generate)
             showPleaseWait(generate ? QStringLiteral("正在生成业主编号，请稍等......")
                                     : QStringLiteral("正在查询业主编号，请稍等......"));
             if (generate)
-                FillCandidateGrid(gConn(), *MSFlexGrid1, Combo1->currentText(), Combo2->currentText(),
+                FillCandidateGrid(gConn(), MSFlexGrid1->gridModel(), Combo1->currentText(), Combo2->currentText(),
                                   m_selectedBuildings, font());
             else
-                FillExistingGrid(gConn(), *MSFlexGrid1, Combo1->currentText(), m_selectedBuildings, font());
+                FillExistingGrid(gConn(), MSFlexGrid1->gridModel(), Combo1->currentText(), m_selectedBuildings, font());
             hidePleaseWait();
             const bool rows = MSFlexGrid1->rows() > 1;
             if (generate) {

@@ -104,9 +104,9 @@ private slots:
         // The blanks size the column; the title is shown without them, so it can be centred.
         QCOMPARE(grid.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("序"));
         QCOMPARE(grid.model()->headerData(9, Qt::Horizontal).toString(), QStringLiteral("业主编号"));
-        QCOMPARE(grid.colAlignment(0), int(FlexGrid::AlignCenterCenter));
-        QCOMPARE(grid.colAlignment(1), int(FlexGrid::AlignLeftCenter));
-        QCOMPARE(grid.colAlignment(12), int(FlexGrid::AlignGeneral));
+        QCOMPARE(grid.colAlignment(0), int(FlexGridModel::AlignCenterCenter));
+        QCOMPARE(grid.colAlignment(1), int(FlexGridModel::AlignLeftCenter));
+        QCOMPARE(grid.colAlignment(12), int(FlexGridModel::AlignGeneral));
 
         // Each width follows its header text, trailing blanks included.
         const QFontMetrics metrics(grid.font());
@@ -121,9 +121,9 @@ private slots:
         FlexGrid right;
         right.setFormatString(QStringLiteral(">金额|plain"));
         QCOMPARE(right.textMatrix(0, 0), QStringLiteral("金额"));
-        QCOMPARE(right.colAlignment(0), int(FlexGrid::AlignRightCenter));
+        QCOMPARE(right.colAlignment(0), int(FlexGridModel::AlignRightCenter));
         QCOMPARE(right.textMatrix(0, 1), QStringLiteral("plain"));
-        QCOMPARE(right.colAlignment(1), int(FlexGrid::AlignGeneral));
+        QCOMPARE(right.colAlignment(1), int(FlexGridModel::AlignGeneral));
     }
 
     void widthZeroHidesAColumn()
@@ -163,7 +163,7 @@ private slots:
         grid.setColAlignment(1, alignment);
         QCOMPARE(grid.colAlignment(1), alignment);
         QCOMPARE(grid.model()->index(0, 1).data(Qt::TextAlignmentRole).toInt(), expected);
-        if (alignment != FlexGrid::AlignGeneral)
+        if (alignment != FlexGridModel::AlignGeneral)
             QCOMPARE(grid.model()->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).toInt(), expected);
     }
 
@@ -243,7 +243,7 @@ private slots:
             grid.addItem(QStringLiteral("a\tb\tc\td\te"));
         grid.setRedraw(true);
         QVERIFY(grid.isColumnHidden(4));
-        QCOMPARE(grid.columnWidth(1), twipsToPixels(FlexGrid::kDefaultColWidth));
+        QCOMPARE(grid.columnWidth(1), twipsToPixels(FlexGridModel::kDefaultColWidth));
     }
 
     void selectionFollowsRowColAndSel()

@@ -1,5 +1,6 @@
 // The workbench driven as a user drives it, on a demo database.
 #include "app/Module1.h"
+#include "core/Twips.h"
 #include "main_window/MDIForm1.h"
 #include "platform/FlexGrid.h"
 #include "platform/TwipsGeometry.h"
@@ -334,6 +335,12 @@ private slots:
         QVERIFY(form.Command3->isEnabled());
         QVERIFY(!form.Command6->isEnabled());
         QVERIFY(boxes.boxes().isEmpty());
+        // The view shows the widths the fill left, the id columns hidden.
+        for (int c = 0; c < form.MSFlexGrid1->cols(); ++c) {
+            QCOMPARE(form.MSFlexGrid1->isColumnHidden(c), c >= 10);
+            if (c < 10)
+                QCOMPARE(form.MSFlexGrid1->columnWidth(c), twipsToPixels(form.MSFlexGrid1->colWidth(c)));
+        }
 
         int numbered = 0;
         for (int r = 1; r < form.MSFlexGrid1->rows(); ++r)
