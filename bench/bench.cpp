@@ -10,12 +10,12 @@
 #include "core/Fonts.h"
 #include "engine/GridBuilders.h"
 #include "engine/OwnerNumberRule.h"
+#include "engine/OwnerNumberStatements.h"
 #include "platform/FileDialog.h"
 #include "platform/FlexGrid.h"
 #include "platform/MessageBox.h"
 #include "support/StandIn.h"
 #include "workbench/OwnerNumberForm.h"
-#include "workbench/OwnerNumberStatements.h"
 
 #include <QApplication>
 #include <QCheckBox>

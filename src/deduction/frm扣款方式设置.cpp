@@ -2,11 +2,11 @@
 
 #include "app/CenterInMainWindow.h"
 #include "app/Module1.h"
-#include "deduction/DeductionValue.h"
-#include "platform/CommandGuard.h"
+#include "core/DeductionValue.h"
 #include "core/Fonts.h"
-#include "platform/MessageBox.h"
 #include "core/Twips.h"
+#include "platform/CommandGuard.h"
+#include "platform/MessageBox.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -4,12 +4,12 @@
 #include "core/Fonts.h"
 #include "core/Twips.h"
 #include "engine/GridBuilders.h"
+#include "engine/OwnerNumberStatements.h"
 #include "platform/CommandGuard.h"
 #include "platform/FlexGrid.h"
 #include "platform/MessageBox.h"
 #include "platform/TwipsGeometry.h"
 #include "workbench/ExcelExport.h"
-#include "workbench/OwnerNumberStatements.h"
 
 #include <QApplication>
 #include <QCheckBox>

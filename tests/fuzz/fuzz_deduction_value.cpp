@@ -3,7 +3,7 @@
 // again, gives the same fields. The input also stands for a start-month item's text.
 
 #include "FuzzInput.h"
-#include "deduction/DeductionValue.h"
+#include "core/DeductionValue.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 #include "deduction/frm扣款方式设置.h"
 #include "engine/GridBuilders.h"
 #include "engine/OwnerNumberRule.h"
+#include "engine/OwnerNumberStatements.h"
 #include "main_window/MDIForm1.h"
 #include "main_window/MenuPrivileges.h"
 #include "platform/FlexGrid.h"
 #include "support/StandIn.h"
 #include "support/TestSupport.h"
 #include "workbench/OwnerNumberForm.h"
-#include "workbench/OwnerNumberStatements.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "deduction/DeductionValue.h"
+#include "core/DeductionValue.h"
 
 namespace DeductionValue {
 

@@ -1,4 +1,4 @@
-#include "workbench/OwnerNumberStatements.h"
+#include "engine/OwnerNumberStatements.h"
 
 #include <QtTest>
 
