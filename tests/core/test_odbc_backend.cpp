@@ -2,7 +2,7 @@
 // driver for the connection layer's own operations, and FreeTDS for its failures.
 #include "DemoData.h"
 #include "core/Database.h"
-#include "support/TestSupport.h"
+#include "support/Fixtures.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 #include "core/Database.h"
-#include "support/TestSupport.h"
+#include "support/Fixtures.h"
 
 #include <QFileInfo>
 #include <QSqlDatabase>

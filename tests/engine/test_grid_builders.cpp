@@ -2,9 +2,10 @@
 #include "core/Twips.h"
 #include "engine/GridBuilders.h"
 #include "engine/OwnerNumberRule.h"
-#include "support/TestSupport.h"
+#include "support/Fixtures.h"
 
 #include <QAbstractItemModelTester>
+#include <QFontMetrics>
 #include <QtTest>
 
 namespace {

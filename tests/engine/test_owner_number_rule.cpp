@@ -1,5 +1,5 @@
 #include "engine/OwnerNumberRule.h"
-#include "support/TestSupport.h"
+#include "support/Fixtures.h"
 
 #include <QtTest>
 #include <cmath>

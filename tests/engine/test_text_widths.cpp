@@ -1,6 +1,7 @@
 #include "core/Fonts.h"
 #include "engine/TextWidths.h"
 
+#include <QFontInfo>
 #include <QtTest>
 
 // The cache must give exactly what QFontMetrics gives, whatever the font does with digits.
