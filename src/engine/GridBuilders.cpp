@@ -13,20 +13,6 @@ const QString kOwnerNumberGridFormat = QStringLiteral(
 
 namespace {
 
-// Grid columns.
-enum Column {
-    kIndex = 0,
-    kName = 1,
-    kAddress = 2,
-    kOfficeCode = 3,
-    kArea = 4,
-    kBuilding = 5,
-    kUnit = 6,
-    kRoom = 7,
-    kResale = 8,
-    kOwnerNumber = 9,
-};
-
 // A column grows to its widest text plus this margin, in twips.
 constexpr int kCellTextMargin = 90;
 
@@ -79,7 +65,7 @@ public:
     {
         if (m_previous.size() < grid.cols())
             m_previous.resize(grid.cols());
-        for (int c = 0; c <= grid.cols() - 4; ++c) {
+        for (int c = 0; c < GridColumn::kShownCount; ++c) {
             const int current = grid.colWidth(c);
             if (current == 0)
                 continue;
@@ -129,7 +115,6 @@ void fillGrid(Connection& conn, FlexGridModel& grid, GridKind kind, const QStrin
 {
     const QString officeCode = officeCodeOf(officeItem);
     const QString sql = gridSql(conn.dialect(), officeCode, buildingList, kind);
-    const int lastCol = grid.cols() - 1;
     ColumnFitter fitter(font);
     std::optional<Recordset> rs(conn.openRecordset(sql));
     grid.setRows(1);
@@ -157,25 +142,25 @@ void fillGrid(Connection& conn, FlexGridModel& grid, GridKind kind, const QStrin
         grid.setRow(row);
         const QVariant word = rs->field(fWord);
         const QString building = buildingOf.derive(rs->field(fAddress2));
-        grid.setTextMatrix(row, kIndex, QString::number(row));
-        grid.setTextMatrix(row, kName, nullToEmpty(rs->field(fName)));
-        grid.setTextMatrix(row, kAddress,
+        grid.setTextMatrix(row, GridColumn::Index, QString::number(row));
+        grid.setTextMatrix(row, GridColumn::Name, nullToEmpty(rs->field(fName)));
+        grid.setTextMatrix(row, GridColumn::Address,
                            nullToEmpty(rs->field(fAddress)) + nullToEmpty(rs->field(fRoom)) +
                                (word.isNull() ? QStringLiteral("室") : word.toString()));
-        grid.setTextMatrix(row, kOfficeCode, officeCode);
+        grid.setTextMatrix(row, GridColumn::OfficeCode, officeCode);
         if (kind == GridKind::Existing) {
             const QString stored = nullToEmpty(rs->field(fStored));
-            grid.setTextMatrix(row, kArea, stored.mid(2, 1));
-            grid.setTextMatrix(row, kOwnerNumber, building == kNoBuildingNumber ? QString() : stored);
+            grid.setTextMatrix(row, GridColumn::Area, stored.mid(2, 1));
+            grid.setTextMatrix(row, GridColumn::OwnerNumber, building == kNoBuildingNumber ? QString() : stored);
         } else {
-            grid.setTextMatrix(row, kArea, areaLetter);
+            grid.setTextMatrix(row, GridColumn::Area, areaLetter);
         }
-        grid.setTextMatrix(row, kBuilding, building);
-        grid.setTextMatrix(row, kUnit, unitOf.derive(rs->field(fAddress3)));
-        grid.setTextMatrix(row, kRoom, roomNumber(rs->field(fRoom)));
-        grid.setTextMatrix(row, lastCol - 2, nullToEmpty(rs->field(fBuilding)));
-        grid.setTextMatrix(row, lastCol - 1, nullToEmpty(rs->field(fRoomId)));
-        grid.setTextMatrix(row, lastCol, nullToEmpty(rs->field(fOwnerId)));
+        grid.setTextMatrix(row, GridColumn::Building, building);
+        grid.setTextMatrix(row, GridColumn::Unit, unitOf.derive(rs->field(fAddress3)));
+        grid.setTextMatrix(row, GridColumn::Room, roomNumber(rs->field(fRoom)));
+        grid.setTextMatrix(row, GridColumn::BuildingId, nullToEmpty(rs->field(fBuilding)));
+        grid.setTextMatrix(row, GridColumn::RoomId, nullToEmpty(rs->field(fRoomId)));
+        grid.setTextMatrix(row, GridColumn::OwnerId, nullToEmpty(rs->field(fOwnerId)));
         rs->moveNext();
     }
     rs.reset();
@@ -183,12 +168,13 @@ void fillGrid(Connection& conn, FlexGridModel& grid, GridKind kind, const QStrin
     // Every room's moved-out owners in one statement, rather than one request per row.
     const ResaleCounts counts(conn, buildingList);
     for (int row = 1; row < grid.rows(); ++row) {
-        grid.setTextMatrix(row, kResale, counts.letter(grid.textMatrix(row, lastCol - 1)));
+        grid.setTextMatrix(row, GridColumn::Resale, counts.letter(grid.textMatrix(row, GridColumn::RoomId)));
         if (kind == GridKind::Candidate)
-            grid.setTextMatrix(row, kOwnerNumber,
-                               composeOwnerNumber(grid.textMatrix(row, kOfficeCode), grid.textMatrix(row, kArea),
-                                                  grid.textMatrix(row, kBuilding), grid.textMatrix(row, kUnit),
-                                                  grid.textMatrix(row, kRoom), grid.textMatrix(row, kResale)));
+            grid.setTextMatrix(
+                row, GridColumn::OwnerNumber,
+                composeOwnerNumber(grid.textMatrix(row, GridColumn::OfficeCode), grid.textMatrix(row, GridColumn::Area),
+                                   grid.textMatrix(row, GridColumn::Building), grid.textMatrix(row, GridColumn::Unit),
+                                   grid.textMatrix(row, GridColumn::Room), grid.textMatrix(row, GridColumn::Resale)));
         fitter.fitRow(grid, row);
     }
 }
@@ -202,7 +188,7 @@ void SetUpOwnerNumberGrid(FlexGridModel& grid, const QFont& font)
     grid.setRedraw(false);
     for (int c = 0; c < grid.cols(); ++c)
         grid.setColAlignment(c, FlexGridModel::AlignCenterCenter);
-    for (int c = grid.cols() - 3; c < grid.cols(); ++c)
+    for (int c = GridColumn::kShownCount; c < grid.cols(); ++c)
         grid.setColWidth(c, 0);
     grid.setRedraw(true);
 }

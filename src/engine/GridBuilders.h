@@ -6,9 +6,30 @@
 #include <QFont>
 #include <QString>
 
-// The workbench grid MSFlexGrid1: 13 columns, the last three hidden and holding L_ID, S_ID, ZH_ID.
+// The workbench grid MSFlexGrid1's columns: the builders, the commands and the export go by these.
+namespace GridColumn {
+enum : int {
+    Index,       // 序
+    Name,        // 业主姓名
+    Address,     // 地址
+    OfficeCode,  // 项目编号
+    Area,        // 区域编号
+    Building,    // 幢号
+    Unit,        // 单元号
+    Room,        // 室号
+    Resale,      // 转卖情况
+    OwnerNumber, // 业主编号
+    BuildingId,  // L_ID, hidden
+    RoomId,      // S_ID, hidden
+    OwnerId,     // ZH_ID, hidden
+};
+constexpr int kCount = OwnerId + 1;
+// The columns before the hidden ids: shown, and exported.
+constexpr int kShownCount = BuildingId;
+} // namespace GridColumn
+
+// Its header texts and widths, one piece per column.
 extern const QString kOwnerNumberGridFormat;
-constexpr int kOwnerNumberGridCols = 13;
 
 // The grid as the workbench's design and load leave it: the format string (header texts and
 // widths in the grid's font `font`), only the header row, every column centred, the id columns

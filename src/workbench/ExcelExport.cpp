@@ -1,6 +1,7 @@
 #include "workbench/ExcelExport.h"
 
 #include "core/XlsxWorkbook.h"
+#include "engine/GridBuilders.h"
 #include "platform/CommandGuard.h"
 #include "platform/FileDialog.h"
 #include "platform/FlexGrid.h"
@@ -27,10 +28,11 @@ constexpr int kInfoRow = 3;
 constexpr int kHeaderRow = 4;
 constexpr int kGridRowOffset = 4;
 
-// Grid columns kept as text so that their leading zeros stay: 项目编号, 幢号, 单元号, 室号.
+// Grid columns kept as text so that their leading zeros stay.
 bool isTextColumn(int gridCol)
 {
-    return gridCol == 3 || gridCol == 5 || gridCol == 6 || gridCol == 7;
+    return gridCol == GridColumn::OfficeCode || gridCol == GridColumn::Building || gridCol == GridColumn::Unit ||
+           gridCol == GridColumn::Room;
 }
 
 // Where the sheet's parts lie for a grid of `gridRows` rows (header included) and `n` exported columns.
@@ -104,7 +106,7 @@ QString officeNameOf(const QString& officeItem)
 void WriteOwnerNumberWorkbook(const QString& path, FlexGridModel& grid, const QString& officeItem, const QDate& date,
                               const std::function<void(int)>& progress)
 {
-    const SheetLayout layout{grid.rows(), grid.cols() - 3};
+    const SheetLayout layout{grid.rows(), GridColumn::kShownCount};
     const int n = layout.n;
     XlsxWorkbook book(path);
     book.addSheet(QStringLiteral("业主编号"));

@@ -529,7 +529,7 @@ void OwnerNumberForm::Command3_Click()
             MSFlexGrid1->setRedraw(false);
             // Rooms without a building number have no number and are skipped.
             writeRows([this](int r, const QString& id) {
-                const QString number = MSFlexGrid1->textMatrix(r, 9);
+                const QString number = MSFlexGrid1->textMatrix(r, GridColumn::OwnerNumber);
                 return number.isEmpty() ? QString() : saveOwnerNumberStatement(number, id);
             });
             MSFlexGrid1->setRedraw(true);
@@ -548,11 +548,10 @@ void OwnerNumberForm::Command3_Click()
 void OwnerNumberForm::writeRows(const std::function<QString(int, const QString&)>& statementFor,
                                 const std::function<void(int)>& afterRow)
 {
-    const int idColumn = MSFlexGrid1->cols() - 1;
     QStringList statements;
     QList<int> gridRows;
     for (int r = 1; r < MSFlexGrid1->rows(); ++r) {
-        const QString sql = statementFor(r, MSFlexGrid1->textMatrix(r, idColumn));
+        const QString sql = statementFor(r, MSFlexGrid1->textMatrix(r, GridColumn::OwnerId));
         if (sql.isEmpty())
             continue;
         statements << sql;
@@ -591,7 +590,7 @@ void OwnerNumberForm::Command6_Click()
             CommandLock lock(inputControls());
             MSFlexGrid1->setRedraw(false);
             writeRows([](int, const QString& id) { return clearOwnerNumberStatement(id); },
-                      [this](int r) { MSFlexGrid1->setTextMatrix(r, 9, QString()); });
+                      [this](int r) { MSFlexGrid1->setTextMatrix(r, GridColumn::OwnerNumber, QString()); });
             MSFlexGrid1->setRedraw(true);
             MsgBox(QStringLiteral("业主编号清除完毕！"), MsgButtons::OK, MsgIcon::Information,
                    QStringLiteral("系统提示"));
@@ -608,6 +607,6 @@ void OwnerNumberForm::Command4_Click()
 void OwnerNumberForm::MSFlexGrid1_Click()
 {
     // A click marks the whole visible row.
-    MSFlexGrid1->setCol(0);
-    MSFlexGrid1->setColSel(MSFlexGrid1->cols() - 4);
+    MSFlexGrid1->setCol(GridColumn::Index);
+    MSFlexGrid1->setColSel(GridColumn::kShownCount - 1);
 }

@@ -119,7 +119,7 @@ private slots:
     {
         FlexGridModel grid;
         SetUpOwnerNumberGrid(grid, m_font);
-        QCOMPARE(grid.cols(), kOwnerNumberGridCols);
+        QCOMPARE(grid.cols(), int(GridColumn::kCount));
         QCOMPARE(grid.rows(), 1);
         QVERIFY(grid.redraw());
         QCOMPARE(grid.textMatrix(0, 0), QStringLiteral("序  "));
