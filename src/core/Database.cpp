@@ -1,6 +1,5 @@
 #include "core/Database.h"
 
-#include "core/AdoErrors.h"
 #include "core/ConnectionString.h"
 #include "core/OdbcBackend.h"
 #include "core/OdbcConnectionString.h"
@@ -14,14 +13,14 @@ constexpr int kTimeoutSeconds = 30;
 
 RuntimeError notOpen()
 {
-    return RuntimeError(AdoError::ConnectionClosed, QStringLiteral("连接未打开，无法执行此操作。"));
+    return RuntimeError(ErrorNumber::ConnectionClosed, QStringLiteral("连接未打开，无法执行此操作。"));
 }
 
 ConnectionSettings parsedOrThrow(const QString& connectionString)
 {
     ConnectionStringParse parsed = parseConnectionString(connectionString);
     if (!parsed.ok)
-        throw RuntimeError(AdoError::BadConnectionString, parsed.error);
+        throw RuntimeError(ErrorNumber::BadConnectionString, parsed.error);
     return parsed.settings;
 }
 } // namespace
@@ -65,12 +64,12 @@ void Connection::open(const QString& connectionString)
         const QString driver = settings.value(QStringLiteral("driver"));
         const QString file = settings.value(QStringLiteral("initial catalog"));
         if (driver.contains(QStringLiteral("sqlite"), Qt::CaseInsensitive) && !QFileInfo(file).isFile())
-            throw RuntimeError(AdoError::GenericFailure, QStringLiteral("数据库文件不存在：%1").arg(file));
+            throw RuntimeError(ErrorNumber::GenericFailure, QStringLiteral("数据库文件不存在：%1").arg(file));
         openOdbc(::odbcConnectionString(settings));
     } else if (provider.isEmpty()) {
-        throw RuntimeError(AdoError::ProviderNotFound, QStringLiteral("连接字符串未指定提供程序（Provider）。"));
+        throw RuntimeError(ErrorNumber::ProviderNotFound, QStringLiteral("连接字符串未指定提供程序（Provider）。"));
     } else {
-        throw RuntimeError(AdoError::ProviderNotFound,
+        throw RuntimeError(ErrorNumber::ProviderNotFound,
                            QStringLiteral("找不到提供程序“%1”。可用的提供程序：SQLOLEDB、MSOLEDBSQL、SQLNCLI、SQLite。")
                                .arg(provider));
     }
@@ -80,7 +79,7 @@ void Connection::openSqlite(const QString& file)
 {
     // An embedded database is only ever opened, never created by a typo in the path.
     if (file.isEmpty() || !QFileInfo(file).isFile())
-        throw RuntimeError(AdoError::GenericFailure, QStringLiteral("数据库文件不存在：%1").arg(file));
+        throw RuntimeError(ErrorNumber::GenericFailure, QStringLiteral("数据库文件不存在：%1").arg(file));
     sqlite3* handle = nullptr;
     const int rc = sqlite3_open_v2(file.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {

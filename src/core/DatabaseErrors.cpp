@@ -1,16 +1,13 @@
 #include "core/DatabaseErrors.h"
 
-#include <algorithm>
-#include <iterator>
+#include "core/RuntimeError.h"
+
 #include <sqlite3.h>
 
 namespace {
 
 constexpr long kSqliteBase = 100000;
 constexpr long kCollidingNativeBase = 200000;
-
-// The run-time numbers the program raises itself; a database failure must not read as one.
-constexpr long kOwnNumbers[] = {5, 6, 7, 9, 13, 61, 70, 75, 76, 94, 380, 381, 3021, 3265, 3706, 3709, 30009, 30010};
 
 QString constraintText()
 {
@@ -167,9 +164,8 @@ DatabaseErrorText odbcErrorText(long nativeError, const QString& sqlState, const
 {
     long number = 0;
     if (nativeError > 0) {
-        const bool ours =
-            std::find(std::begin(kOwnNumbers), std::end(kOwnNumbers), nativeError) != std::end(kOwnNumbers);
-        number = ours ? kCollidingNativeBase + nativeError : nativeError;
+        // A database failure must not read as one of the program's own.
+        number = isOwnErrorNumber(nativeError) ? kCollidingNativeBase + nativeError : nativeError;
     }
     QString explanation = nativeExplanation(nativeError);
     if (explanation.isEmpty())

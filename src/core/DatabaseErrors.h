@@ -5,9 +5,8 @@
 // What the run-time error box says of a database failure: its number, and a description made of
 // a Chinese explanation of the common failures followed by the driver's own text.
 //
-// Numbers: the run-time errors the program raises itself keep their classic numbers (5, 6, 7, 9,
-// 13, 61, 70, 75, 76, 94, 380, 381, the data-access ones 3021, 3265, 3706, 3709, the grid's
-// 30009 and 30010, and two negative HRESULTs). Database failures never take one of those:
+// Numbers: the run-time errors the program raises itself keep their classic numbers (ErrorNumber).
+// Database failures never take one of those:
 //  - SQLite: 100000 + its result code as given (primary or extended), e.g. 100005 "locked";
 //    its codes are small numbers that would read as ours (5, 8, 13) without the offset.
 //  - SQL Server and other ODBC drivers: the native error number as the server's documentation

@@ -88,13 +88,13 @@ void FlexGridModel::setCols(int cols)
 void FlexGridModel::checkCell(int row, int col) const
 {
     if (row < 0 || row >= m_rows || col < 0 || col >= m_cols)
-        throw RuntimeError(381, QStringLiteral("下标越界"));
+        throw RuntimeError(ErrorNumber::InvalidPropertyIndex, QStringLiteral("下标越界"));
 }
 
 void FlexGridModel::checkCol(int col) const
 {
     if (col < 0 || col >= m_cols)
-        throw RuntimeError(381, QStringLiteral("下标越界"));
+        throw RuntimeError(ErrorNumber::InvalidPropertyIndex, QStringLiteral("下标越界"));
 }
 
 QString FlexGridModel::textMatrix(int row, int col) const
@@ -138,7 +138,7 @@ void FlexGridModel::setColAlignment(int col, int alignment)
 {
     checkCol(col);
     if (alignment < AlignLeftTop || alignment > AlignGeneral)
-        throw RuntimeError(380, QStringLiteral("无效的属性值"));
+        throw RuntimeError(ErrorNumber::InvalidPropertyValue, QStringLiteral("无效的属性值"));
     setAlignment(col, alignment);
 }
 
@@ -169,7 +169,7 @@ void FlexGridModel::setFormatString(const QString& format, const QFont& font)
 void FlexGridModel::setRow(int row)
 {
     if (row < 0 || row >= m_rows)
-        throw RuntimeError(30009, QStringLiteral("无效的行值"));
+        throw RuntimeError(ErrorNumber::InvalidRowValue, QStringLiteral("无效的行值"));
     m_row = m_rowSel = row;
     m_colSel = m_col;
     currentCellMoved();
@@ -178,7 +178,7 @@ void FlexGridModel::setRow(int row)
 void FlexGridModel::setCol(int col)
 {
     if (col < 0 || col >= m_cols)
-        throw RuntimeError(30010, QStringLiteral("无效的列值"));
+        throw RuntimeError(ErrorNumber::InvalidColumnValue, QStringLiteral("无效的列值"));
     m_col = m_colSel = col;
     m_rowSel = m_row;
     currentCellMoved();
@@ -187,7 +187,7 @@ void FlexGridModel::setCol(int col)
 void FlexGridModel::setRowSel(int row)
 {
     if (row < 0 || row >= m_rows)
-        throw RuntimeError(30009, QStringLiteral("无效的行值"));
+        throw RuntimeError(ErrorNumber::InvalidRowValue, QStringLiteral("无效的行值"));
     m_rowSel = row;
     currentCellMoved();
 }
@@ -195,7 +195,7 @@ void FlexGridModel::setRowSel(int row)
 void FlexGridModel::setColSel(int col)
 {
     if (col < 0 || col >= m_cols)
-        throw RuntimeError(30010, QStringLiteral("无效的列值"));
+        throw RuntimeError(ErrorNumber::InvalidColumnValue, QStringLiteral("无效的列值"));
     m_colSel = col;
     currentCellMoved();
 }

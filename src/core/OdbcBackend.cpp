@@ -256,7 +256,7 @@ SQLRETURN execDirect(SQLHSTMT statement, const QString& sql)
 
 RuntimeError notOpen()
 {
-    return RuntimeError(3709, QStringLiteral("连接未打开，无法执行此操作。"));
+    return RuntimeError(ErrorNumber::ConnectionClosed, QStringLiteral("连接未打开，无法执行此操作。"));
 }
 } // namespace
 

@@ -1,6 +1,5 @@
 #include "core/OdbcConnectionString.h"
 
-#include "core/AdoErrors.h"
 #include "core/RuntimeError.h"
 
 #include <QRegularExpression>
@@ -23,14 +22,14 @@ QChar misreadAsSeparator(const QString& value)
 QString braced(const QString& key, const QString& value)
 {
     if (const QChar c = misreadAsSeparator(value); !c.isNull())
-        throw RuntimeError(AdoError::BadConnectionString,
+        throw RuntimeError(ErrorNumber::BadConnectionString,
                            QStringLiteral("连接字符串中“%1”的值含有字符“%2”（U+%3），ODBC 驱动程序管理器会把它误读为"
                                           "“%4”，无法安全地传给驱动程序。请换用其他字符。")
                                .arg(key, QString(c), QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0'),
                                     QString(QChar(c.unicode() & 0xFF))));
     // A NUL ends the string for the driver manager and the driver alike: the keys after it would be lost.
     if (value.contains(QChar(0)))
-        throw RuntimeError(AdoError::BadConnectionString,
+        throw RuntimeError(ErrorNumber::BadConnectionString,
                            QStringLiteral("连接字符串中“%1”的值含有空字符，无法传给 ODBC 驱动程序。").arg(key));
     // Braces only where needed: FreeTDS honours them, but some drivers (SQLite's) take them literally.
     // unixODBC and FreeTDS both read a bare value up to the next ';'; only a leading '{' opens braces.
@@ -40,7 +39,7 @@ QString braced(const QString& key, const QString& value)
     // In braces unixODBC ends the value at the first '}', FreeTDS at the first "};": with a '}'
     // inside, the rest could be read as keys of its own, DRIVER (the library loaded) included.
     if (value.contains(u'}'))
-        throw RuntimeError(AdoError::BadConnectionString,
+        throw RuntimeError(ErrorNumber::BadConnectionString,
                            QStringLiteral("连接字符串中“%1”的值含有“}”，又含有“;”、以“{”开头或首尾有空白，"
                                           "无法传给 ODBC 驱动程序。")
                                .arg(key));
@@ -82,7 +81,7 @@ QString odbcConnectionString(const ConnectionSettings& s)
     if (freeTds) {
         server = freeTdsServer(server);
         if (server.isEmpty())
-            throw RuntimeError(AdoError::GenericFailure, QStringLiteral("未指定数据库服务器（Data Source 为空）。"));
+            throw RuntimeError(ErrorNumber::GenericFailure, QStringLiteral("未指定数据库服务器（Data Source 为空）。"));
     }
     QString odbc = braced(QStringLiteral("DRIVER"), driver);
     if (!server.isEmpty())

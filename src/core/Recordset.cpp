@@ -1,12 +1,11 @@
 #include "core/Recordset.h"
 
-#include "core/AdoErrors.h"
 #include "core/RuntimeError.h"
 
 namespace {
 RuntimeError noCurrentRecord()
 {
-    return RuntimeError(AdoError::NoCurrentRecord, QStringLiteral("当前没有记录（已到记录集末尾）。"));
+    return RuntimeError(ErrorNumber::NoCurrentRecord, QStringLiteral("当前没有记录（已到记录集末尾）。"));
 }
 } // namespace
 
@@ -36,7 +35,7 @@ int Recordset::fieldIndex(const QString& name) const
     if (it == m_fields.constEnd())
         it = m_fields.constFind(name.toLower());
     if (it == m_fields.constEnd())
-        throw RuntimeError(AdoError::ItemNotFound, QStringLiteral("在集合中找不到字段“%1”。").arg(name));
+        throw RuntimeError(ErrorNumber::ItemNotFound, QStringLiteral("在集合中找不到字段“%1”。").arg(name));
     return it.value();
 }
 

@@ -3,13 +3,45 @@
 #include <QString>
 #include <exception>
 
+// The run-time error numbers the program raises itself, with the classic meanings the system has
+// always shown under them. A database failure is never shown under one of these.
+enum class ErrorNumber : long {
+    InvalidCall = 5,                   // 无效的过程调用或参数
+    Overflow = 6,                      // 溢出
+    OutOfMemory = 7,                   // 内存不足
+    SubscriptOutOfRange = 9,           // 下标越界
+    TypeMismatch = 13,                 // 类型不匹配
+    DiskFull = 61,                     // 磁盘已满
+    PermissionDenied = 70,             // 没有权限
+    FileAccess = 75,                   // 路径/文件访问错误
+    PathNotFound = 76,                 // 路径未找到
+    InvalidUseOfNull = 94,             // 无效使用 Null
+    InvalidPropertyValue = 380,        // 无效的属性值
+    InvalidPropertyIndex = 381,        // a grid cell outside the grid
+    NoCurrentRecord = 3021,            // read past a recordset's end
+    ItemNotFound = 3265,               // no field of that name
+    ProviderNotFound = 3706,           // no provider, or one we cannot open
+    ConnectionClosed = 3709,           // the connection is not open
+    InvalidRowValue = 30009,           // the grid's Row
+    InvalidColumnValue = 30010,        // the grid's Col
+    BadConnectionString = -2147217805, // ADO's HRESULT for the format of the initialization string
+    GenericFailure = -2147467259,      // ADO's unspecified error
+};
+
+// Whether a number is one of ErrorNumber's.
+bool isOwnErrorNumber(long number);
+
 // A failure as the user is told of it: an error number and a description, as the
 // platform's run-time error box shows them. Database failures carry the driver's native
-// code and text; our own checks use the classic run-time numbers (13 type mismatch, ...).
+// code and text; our own checks use ErrorNumber.
 class RuntimeError : public std::exception
 {
 public:
     RuntimeError(long number, QString description, QString context = {});
+    RuntimeError(ErrorNumber number, QString description, QString context = {})
+        : RuntimeError(static_cast<long>(number), std::move(description), std::move(context))
+    {
+    }
 
     long number() const { return m_number; }
     const QString& description() const { return m_description; }

@@ -8,15 +8,13 @@
 #include <QStringList>
 
 namespace {
-constexpr long kFileAccessError = 75;
-
 // Four short entries among a few sections: a file larger than this is no settings file, and
 // parsing it would hold the start-up for half a minute before any message.
 constexpr qint64 kMaxSettingsBytes = 1024 * 1024;
 
 RuntimeError unreadable(const QString& path, const QString& reason)
 {
-    return RuntimeError(kFileAccessError,
+    return RuntimeError(ErrorNumber::FileAccess,
                         QStringLiteral("无法读取数据库设置文件“%1”：%2").arg(QDir::toNativeSeparators(path), reason));
 }
 

@@ -23,6 +23,6 @@ QString sqlNumber(const QString& text)
     for (; i < trimmed.size() && whole; ++i)
         whole = trimmed[i] >= u'0' && trimmed[i] <= u'9';
     if (!whole)
-        throw RuntimeError(13, QStringLiteral("类型不匹配：“%1”不是数字编号。").arg(text));
+        throw RuntimeError(ErrorNumber::TypeMismatch, QStringLiteral("类型不匹配：“%1”不是数字编号。").arg(text));
     return trimmed;
 }

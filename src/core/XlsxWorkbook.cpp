@@ -19,14 +19,6 @@
 
 namespace {
 
-// Run-time error numbers of the file failures the user can do something about.
-constexpr long kErrInvalidCall = 5;
-constexpr long kErrOutOfMemory = 7;
-constexpr long kErrDiskFull = 61;
-constexpr long kErrPermission = 70;
-constexpr long kErrFileAccess = 75;
-constexpr long kErrPathNotFound = 76;
-
 QString nativePath(const QString& path)
 {
     return QDir::toNativeSeparators(path);
@@ -34,7 +26,7 @@ QString nativePath(const QString& path)
 
 struct SystemFailure
 {
-    long number;
+    ErrorNumber number;
     QString reason;
 };
 
@@ -44,25 +36,25 @@ SystemFailure systemFailure(int code)
     switch (code) {
     case ENOENT:
     case ENOTDIR:
-        return {kErrPathNotFound, QStringLiteral("路径未找到")};
+        return {ErrorNumber::PathNotFound, QStringLiteral("路径未找到")};
     case EACCES:
     case EPERM:
-        return {kErrPermission, QStringLiteral("没有写入权限")};
+        return {ErrorNumber::PermissionDenied, QStringLiteral("没有写入权限")};
     case EROFS:
-        return {kErrPermission, QStringLiteral("磁盘只读")};
+        return {ErrorNumber::PermissionDenied, QStringLiteral("磁盘只读")};
     case ENOSPC:
     case EDQUOT:
-        return {kErrDiskFull, QStringLiteral("磁盘已满")};
+        return {ErrorNumber::DiskFull, QStringLiteral("磁盘已满")};
     case EISDIR:
-        return {kErrFileAccess, QStringLiteral("已有同名的文件夹")};
+        return {ErrorNumber::FileAccess, QStringLiteral("已有同名的文件夹")};
     case ENAMETOOLONG:
-        return {kErrFileAccess, QStringLiteral("文件名太长")};
+        return {ErrorNumber::FileAccess, QStringLiteral("文件名太长")};
     case ENOMEM:
-        return {kErrOutOfMemory, QStringLiteral("内存不足")};
+        return {ErrorNumber::OutOfMemory, QStringLiteral("内存不足")};
     case 0:
-        return {kErrFileAccess, QStringLiteral("路径/文件访问错误")};
+        return {ErrorNumber::FileAccess, QStringLiteral("路径/文件访问错误")};
     default:
-        return {kErrFileAccess, QStringLiteral("路径/文件访问错误（系统错误 %1）").arg(code)};
+        return {ErrorNumber::FileAccess, QStringLiteral("路径/文件访问错误（系统错误 %1）").arg(code)};
     }
 }
 
@@ -78,7 +70,7 @@ RuntimeError libraryError(lxw_error error, int systemCode, const QString& path, 
 {
     switch (error) {
     case LXW_ERROR_MEMORY_MALLOC_FAILED:
-        return RuntimeError(kErrOutOfMemory, QStringLiteral("内存不足"));
+        return RuntimeError(ErrorNumber::OutOfMemory, QStringLiteral("内存不足"));
     case LXW_ERROR_CREATING_XLSX_FILE:
     case LXW_ERROR_CREATING_TMPFILE:
     case LXW_ERROR_READING_TMPFILE:
@@ -89,7 +81,8 @@ RuntimeError libraryError(lxw_error error, int systemCode, const QString& path, 
     case LXW_ERROR_ZIP_PARAMETER_ERROR:
         return fileError(systemCode, path);
     case LXW_ERROR_ZIP_BAD_ZIP_FILE:
-        return RuntimeError(kErrFileAccess, QStringLiteral("无法保存文件“%1”：工作簿超过 4 GB").arg(nativePath(path)));
+        return RuntimeError(ErrorNumber::FileAccess,
+                            QStringLiteral("无法保存文件“%1”：工作簿超过 4 GB").arg(nativePath(path)));
     default:
         break;
     }
@@ -117,7 +110,7 @@ RuntimeError libraryError(lxw_error error, int systemCode, const QString& path, 
         reason = QStringLiteral("表格库错误 %1").arg(static_cast<int>(error));
         break;
     }
-    return RuntimeError(kErrInvalidCall,
+    return RuntimeError(ErrorNumber::InvalidCall,
                         QStringLiteral("无效的过程调用或参数（%1：%2）").arg(QString::fromLatin1(what), reason));
 }
 
@@ -268,7 +261,7 @@ XlsxWorkbook::XlsxWorkbook(const QString& path) : m_path(path)
     m_workbook = workbook_new_opt(QFile::encodeName(m_tempPath).constData(), &options);
     if (!m_workbook) {
         discard();
-        throw RuntimeError(kErrOutOfMemory, QStringLiteral("内存不足"));
+        throw RuntimeError(ErrorNumber::OutOfMemory, QStringLiteral("内存不足"));
     }
 }
 
@@ -317,14 +310,14 @@ void XlsxWorkbook::check(int error, const char* what) const
 void XlsxWorkbook::requireOpen() const
 {
     if (!m_workbook)
-        throw RuntimeError(kErrInvalidCall, QStringLiteral("无效的过程调用或参数（工作簿已关闭）"));
+        throw RuntimeError(ErrorNumber::InvalidCall, QStringLiteral("无效的过程调用或参数（工作簿已关闭）"));
 }
 
 void XlsxWorkbook::requireSheet() const
 {
     requireOpen();
     if (!m_sheet)
-        throw RuntimeError(kErrInvalidCall, QStringLiteral("无效的过程调用或参数（工作簿尚无工作表）"));
+        throw RuntimeError(ErrorNumber::InvalidCall, QStringLiteral("无效的过程调用或参数（工作簿尚无工作表）"));
 }
 
 void XlsxWorkbook::addSheet(const QString& name)
@@ -338,7 +331,7 @@ void XlsxWorkbook::addSheet(const QString& name)
         // Besides memory, a sheet needs a temporary file for its streamed rows.
         const int code = errno;
         if (code == 0 || code == ENOMEM)
-            throw RuntimeError(kErrOutOfMemory, QStringLiteral("内存不足"));
+            throw RuntimeError(ErrorNumber::OutOfMemory, QStringLiteral("内存不足"));
         const SystemFailure failure = systemFailure(code);
         throw RuntimeError(failure.number, QStringLiteral("无法在临时文件夹“%1”中创建临时文件：%2")
                                                .arg(nativePath(QFile::decodeName(m_tmpDir)), failure.reason));
@@ -360,7 +353,7 @@ XlsxWorkbook::Format XlsxWorkbook::format(const CellStyle& style)
         return Format(known);
     lxw_format* f = workbook_add_format(m_workbook);
     if (!f)
-        throw RuntimeError(kErrOutOfMemory, QStringLiteral("内存不足"));
+        throw RuntimeError(ErrorNumber::OutOfMemory, QStringLiteral("内存不足"));
     if (!style.fontName.isEmpty())
         format_set_font_name(f, style.fontName.toUtf8().constData());
     if (style.fontSize > 0)
@@ -423,7 +416,8 @@ void XlsxWorkbook::mergeRange(int firstRow, int firstCol, int lastRow, int lastC
 {
     requireSheet();
     if (firstRow > lastRow || firstCol > lastCol || (firstRow == lastRow && firstCol == lastCol))
-        throw RuntimeError(kErrInvalidCall, QStringLiteral("无效的过程调用或参数（合并区域至少要有两个单元格）"));
+        throw RuntimeError(ErrorNumber::InvalidCall,
+                           QStringLiteral("无效的过程调用或参数（合并区域至少要有两个单元格）"));
     check(worksheet_merge_range(m_sheet, rowIndex(firstRow), colIndex(firstCol), rowIndex(lastRow), colIndex(lastCol),
                                 text.toUtf8().constData(), format.m_format),
           "merge");

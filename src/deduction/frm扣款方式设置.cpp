@@ -150,7 +150,7 @@ void frm扣款方式设置::showStoredSetting()
                     Text1[0]->setText(stored.cycle);
                     // A value cut short by another program: say which, rather than show half of it.
                     if (!stored.complete)
-                        throw RuntimeError(9, QStringLiteral("设置值不完整（") + text + QStringLiteral("）"));
+                        throw RuntimeError(ErrorNumber::SubscriptOutOfRange, QStringLiteral("设置值不完整（") + text + QStringLiteral("）"));
                     Text1[1]->setText(stored.months);
                 }
             }

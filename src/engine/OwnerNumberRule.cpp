@@ -214,23 +214,23 @@ QString resaleCountSql(const QString& roomId)
 int toInteger16(const QVariant& value)
 {
     if (value.isNull())
-        throw RuntimeError(94, QStringLiteral("无效使用 Null"));
+        throw RuntimeError(ErrorNumber::InvalidUseOfNull, QStringLiteral("无效使用 Null"));
     double number = 0.0;
     if (value.typeId() == QMetaType::QString) {
         const QString text = value.toString();
         if (!isWholeNumber(text))
-            throw RuntimeError(13, QStringLiteral("类型不匹配"));
+            throw RuntimeError(ErrorNumber::TypeMismatch, QStringLiteral("类型不匹配"));
         number = leadingNumber(text);
     } else {
         bool ok = false;
         number = value.toDouble(&ok);
         if (!ok)
-            throw RuntimeError(13, QStringLiteral("类型不匹配"));
+            throw RuntimeError(ErrorNumber::TypeMismatch, QStringLiteral("类型不匹配"));
     }
     number = std::nearbyint(number); // the classic integer conversion rounds halves to even
     // Written so that NaN is an overflow too.
     if (!(number >= -32768.0 && number <= 32767.0))
-        throw RuntimeError(6, QStringLiteral("溢出"));
+        throw RuntimeError(ErrorNumber::Overflow, QStringLiteral("溢出"));
     return static_cast<int>(number);
 }
 

@@ -9,9 +9,6 @@
 #include <QVariant>
 
 namespace {
-constexpr long kInvalidUseOfNull = 94;
-constexpr long kTypeMismatch = 13;
-
 void collect(const QList<QAction*>& actions, QList<MenuItem>& items)
 {
     for (QAction* action : actions) {
@@ -28,7 +25,7 @@ void collect(const QList<QAction*>& actions, QList<MenuItem>& items)
 QString textOf(const QVariant& value)
 {
     if (value.isNull())
-        throw RuntimeError(kInvalidUseOfNull, QStringLiteral("无效使用 Null"));
+        throw RuntimeError(ErrorNumber::InvalidUseOfNull, QStringLiteral("无效使用 Null"));
     return value.toString();
 }
 
@@ -36,7 +33,7 @@ QString textOf(const QVariant& value)
 bool flagOf(const QVariant& value)
 {
     if (value.isNull())
-        throw RuntimeError(kInvalidUseOfNull, QStringLiteral("无效使用 Null"));
+        throw RuntimeError(ErrorNumber::InvalidUseOfNull, QStringLiteral("无效使用 Null"));
     if (value.typeId() == QMetaType::Bool)
         return value.toBool();
     bool isNumber = false;
@@ -48,7 +45,7 @@ bool flagOf(const QVariant& value)
         return true;
     if (text.compare(QStringLiteral("False"), Qt::CaseInsensitive) == 0)
         return false;
-    throw RuntimeError(kTypeMismatch, QStringLiteral("类型不匹配：“%1”不是是否值。").arg(text));
+    throw RuntimeError(ErrorNumber::TypeMismatch, QStringLiteral("类型不匹配：“%1”不是是否值。").arg(text));
 }
 } // namespace
 

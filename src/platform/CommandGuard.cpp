@@ -25,7 +25,7 @@ void ReportCurrentException()
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description(), e.context());
     } catch (const std::bad_alloc&) {
-        showError(7, QStringLiteral("内存不足"), {});
+        showError(static_cast<long>(ErrorNumber::OutOfMemory), QStringLiteral("内存不足"), {});
     } catch (const std::exception& e) {
         showError(0, QString::fromLocal8Bit(e.what()), {});
     } catch (...) {
