@@ -37,7 +37,8 @@ QString canonicalConnectionKey(const QString& key)
 }
 
 namespace {
-bool isBlank(QChar c)
+// The blanks trimmed around keys and values.
+bool isTrimmedBlank(QChar c)
 {
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
 }
@@ -56,7 +57,7 @@ ConnectionStringParse parseConnectionString(const QString& text)
     };
     while (i < n) {
         // Key: up to a single '=', where "==" stands for a literal '='.
-        while (i < n && (isBlank(text[i]) || text[i] == u';'))
+        while (i < n && (isTrimmedBlank(text[i]) || text[i] == u';'))
             ++i;
         if (i >= n)
             break;
@@ -84,7 +85,7 @@ ConnectionStringParse parseConnectionString(const QString& text)
             return fail(QStringLiteral("第 %1 个字符处缺少关键字").arg(i));
 
         // Value: quoted (quote doubled inside) or up to the next ';', blanks trimmed.
-        while (i < n && isBlank(text[i]))
+        while (i < n && isTrimmedBlank(text[i]))
             ++i;
         QString value;
         if (i < n && (text[i] == u'\'' || text[i] == u'"')) {
@@ -105,7 +106,7 @@ ConnectionStringParse parseConnectionString(const QString& text)
             }
             if (!closed)
                 return fail(QStringLiteral("“%1”的值缺少结束引号").arg(key));
-            while (i < n && isBlank(text[i]))
+            while (i < n && isTrimmedBlank(text[i]))
                 ++i;
             if (i < n && text[i] != u';')
                 return fail(QStringLiteral("“%1”的值在引号之后还有多余的字符").arg(key));

@@ -16,8 +16,6 @@
 #include <QPushButton>
 
 namespace {
-const QString kNoticeTitle = QStringLiteral("系统提示");
-
 // Layout in twips. Rows inside a group: label on the left, its box to the right.
 constexpr double kFormWidth = 6120, kFormHeight = 4500;
 constexpr double kFrameLeft = 240, kFrameWidth = 5640;
@@ -28,11 +26,6 @@ constexpr double kLabelLeft = 300, kLabelWidth = 1260;
 constexpr double kBoxLeft = 1620, kBoxWidth = 3780, kRowHeight = 375;
 constexpr double kButtonTop = 3900, kButtonWidth = 1200, kButtonHeight = 420;
 constexpr double kCommand2Left = 3300, kCommand1Left = 4680;
-
-void notice(const QString& text)
-{
-    MsgBox(text, MsgButtons::OK, MsgIcon::Information, kNoticeTitle);
-}
 
 QLabel* makeLabel(QWidget* parent, int index, const QString& caption, int row)
 {

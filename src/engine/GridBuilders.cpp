@@ -18,11 +18,6 @@ constexpr int kCellTextMargin = 90;
 
 enum class GridKind { Candidate, Existing };
 
-QString nullToEmpty(const QVariant& value)
-{
-    return value.isNull() ? QString() : value.toString();
-}
-
 // The building list with every id checked to be a number.
 QString checkedIdList(const QString& buildingList)
 {

@@ -8,7 +8,8 @@ const QString kNoBuildingNumber = QStringLiteral("无幢号");
 
 namespace {
 
-bool isBlank(QChar c)
+// The blanks Val skips wherever they stand.
+bool isValBlank(QChar c)
 {
     return c == u' ' || c == u'\t' || c == u'\n';
 }
@@ -32,7 +33,7 @@ Decimal readLeading(const QString& text)
     Decimal d;
     bool signSeen = false, pointSeen = false, digitSeen = false; // a sign only comes first
     for (const QChar c : text) {
-        if (isBlank(c))
+        if (isValBlank(c))
             continue;
         if ((c == u'+' || c == u'-') && !signSeen) {
             signSeen = true;
@@ -79,12 +80,12 @@ QString padded(bool negative, QString digits, const QString& pattern)
     return negative && !zero ? u'-' + digits : digits;
 }
 
-QString textOf(const QVariant& value)
+} // namespace
+
+QString nullToEmpty(const QVariant& value)
 {
     return value.isNull() ? QString() : value.toString();
 }
-
-} // namespace
 
 double leadingNumber(const QString& text)
 {
@@ -107,7 +108,7 @@ bool isWholeNumber(const QString& text)
 {
     const int n = text.size();
     int i = 0;
-    while (i < n && isBlank(text[i]))
+    while (i < n && isValBlank(text[i]))
         ++i;
     if (i < n && (text[i] == u'+' || text[i] == u'-'))
         ++i;
@@ -119,7 +120,7 @@ bool isWholeNumber(const QString& text)
         while (i < n && isDigit(text[i]))
             ++i, ++digits;
     }
-    while (i < n && isBlank(text[i]))
+    while (i < n && isValBlank(text[i]))
         ++i;
     return digits > 0 && i == n;
 }
@@ -178,7 +179,7 @@ QString unitNumber(const QVariant& address3)
 
 QString roomNumber(const QVariant& room)
 {
-    return formatPattern(textOf(room), QStringLiteral("0000"));
+    return formatPattern(nullToEmpty(room), QStringLiteral("0000"));
 }
 
 QString resaleLetter(int movedOutCount)

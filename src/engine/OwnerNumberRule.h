@@ -34,6 +34,9 @@ bool isWholeNumber(const QString& text);
 QString formatPattern(const QString& text, const QString& pattern);
 QString formatPattern(double value, const QString& pattern);
 
+// A field's text with SQL NULL read as the empty text.
+QString nullToEmpty(const QVariant& value);
+
 // "A"–"Z" and "a"–"z" only: no full-width letters, no Chinese characters.
 bool isLatinLetter(QChar c);
 

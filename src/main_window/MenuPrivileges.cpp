@@ -22,7 +22,7 @@ void collect(const QList<QAction*>& actions, QList<MenuItem>& items)
 }
 
 // A field read into a text variable: SQL NULL cannot be.
-QString textOf(const QVariant& value)
+QString nonNullText(const QVariant& value)
 {
     if (value.isNull())
         throw RuntimeError(ErrorNumber::InvalidUseOfNull, QStringLiteral("无效使用 Null"));
@@ -87,7 +87,7 @@ void applyPostPrivileges(const QMenuBar& bar, const QString& postCode, const QSt
         QList<bool> flags;
         Recordset rs = gConn().openRecordset(privilegeQuery(postCode, memo));
         while (!rs.eof()) {
-            names.append(textOf(rs.field(QStringLiteral("FormName"))));
+            names.append(nonNullText(rs.field(QStringLiteral("FormName"))));
             flags.append(flagOf(rs.field(QStringLiteral("Popedom"))));
             rs.moveNext();
         }

@@ -58,6 +58,16 @@ MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QS
     return MsgAnswer::OK;
 }
 
+void notice(const QString& text)
+{
+    MsgBox(text, MsgButtons::OK, MsgIcon::Information, QStringLiteral("系统提示"));
+}
+
+bool confirm(const QString& text)
+{
+    return MsgBox(text, MsgButtons::YesNo, MsgIcon::Question, QStringLiteral("系统提示")) == MsgAnswer::Yes;
+}
+
 void MsgBoxSeam::setScript(Script s)
 {
     script() = std::move(s);

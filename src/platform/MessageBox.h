@@ -24,6 +24,12 @@ QString applicationTitle();
 MsgAnswer MsgBox(const QString& text, MsgButtons buttons = MsgButtons::OK, MsgIcon icon = MsgIcon::None,
                  const QString& title = {});
 
+// The tool's own notice: information icon, OK, titled "系统提示".
+void notice(const QString& text);
+
+// The tool's own question: question icon, Yes and No, titled "系统提示"; true when answered Yes.
+bool confirm(const QString& text);
+
 namespace MsgBoxSeam {
 // Tests answer boxes through a script instead of showing them; it sees each box as shown.
 using Script = std::function<MsgAnswer(const MsgRecord&)>;

@@ -161,9 +161,7 @@ void ExportOwnerNumberGrid(OwnerNumberForm& form, const QList<QWidget*>& inputCo
         return;
     // The one question about overwriting, about the file really written (the dialog asks none).
     const QString target = excelExportFileName(chosen);
-    if (QFileInfo(target).isFile() &&
-        MsgBox(QStringLiteral("文件") + target + QStringLiteral("已存在，是否覆盖？"), MsgButtons::YesNo,
-               MsgIcon::Question, QStringLiteral("系统提示")) != MsgAnswer::Yes)
+    if (QFileInfo(target).isFile() && !confirm(QStringLiteral("文件") + target + QStringLiteral("已存在，是否覆盖？")))
         return;
 
     // The progress bar takes the place of the buttons while the workbook is written.
@@ -187,8 +185,7 @@ void ExportOwnerNumberGrid(OwnerNumberForm& form, const QList<QWidget*>& inputCo
                                      [progressBar](int r) { progressBar->setValue(r); });
             // Every row is written and the file saved: the bar is full while the success message shows.
             progressBar->setValue(progressBar->maximum());
-            MsgBox(QStringLiteral("业主编号表导出成功!"), MsgButtons::OK, MsgIcon::Information,
-                   QStringLiteral("系统提示"));
+            notice(QStringLiteral("业主编号表导出成功!"));
             showBar();
         },
         [&] {

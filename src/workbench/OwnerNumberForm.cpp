@@ -466,7 +466,7 @@ void OwnerNumberForm::runFill(bool generate)
 {
     collectSelectedBuildings();
     if (m_selectedBuildings.isEmpty()) {
-        MsgBox(QStringLiteral("请选择楼幢！"), MsgButtons::OK, MsgIcon::Information, QStringLiteral("系统提示"));
+        notice(QStringLiteral("请选择楼幢！"));
         return;
     }
     RunCommand(
@@ -485,9 +485,8 @@ void OwnerNumberForm::runFill(bool generate)
             if (generate) {
                 lock.setEnabledAfter(Command6, false);
                 if (!rows)
-                    MsgBox(QStringLiteral(
-                               "所选楼栋的业主编号已经生产，不可重新编号！\r\n\r\n请去查看已经生成的业主编号！"),
-                           MsgButtons::OK, MsgIcon::Information, QStringLiteral("系统提示"));
+                    notice(QStringLiteral(
+                        "所选楼栋的业主编号已经生产，不可重新编号！\r\n\r\n请去查看已经生成的业主编号！"));
                 else
                     lock.setEnabledAfter(Command3, true);
             } else {
@@ -519,8 +518,7 @@ void OwnerNumberForm::Command3_Click()
 {
     if (MSFlexGrid1->rows() <= 1)
         return;
-    if (MsgBox(QStringLiteral("您确定要保存业主编号吗？"), MsgButtons::YesNo, MsgIcon::Question,
-               QStringLiteral("系统提示")) != MsgAnswer::Yes)
+    if (!confirm(QStringLiteral("您确定要保存业主编号吗？")))
         return;
     RunCommand(
         [this] {
@@ -534,8 +532,7 @@ void OwnerNumberForm::Command3_Click()
             });
             MSFlexGrid1->setRedraw(true);
             hidePleaseWait();
-            MsgBox(QStringLiteral("业主编号保存完毕！"), MsgButtons::OK, MsgIcon::Information,
-                   QStringLiteral("系统提示"));
+            notice(QStringLiteral("业主编号保存完毕！"));
             lock.setEnabledAfter(Command3, false);
         },
         [this] {
@@ -583,7 +580,7 @@ void OwnerNumberForm::Command6_Click()
         return;
     const QString question = QStringLiteral("重要说明：\r\n清除业主编号是为了重新对业主进行编号，\r\n"
                                             "非必要情况下不得清除业主编号！\r\n\r\n您确定要清除业主编号吗？");
-    if (MsgBox(question, MsgButtons::YesNo, MsgIcon::Question, QStringLiteral("系统提示")) != MsgAnswer::Yes)
+    if (!confirm(question))
         return;
     RunCommand(
         [this] {
@@ -592,8 +589,7 @@ void OwnerNumberForm::Command6_Click()
             writeRows([](int, const QString& id) { return clearOwnerNumberStatement(id); },
                       [this](int r) { MSFlexGrid1->setTextMatrix(r, GridColumn::OwnerNumber, QString()); });
             MSFlexGrid1->setRedraw(true);
-            MsgBox(QStringLiteral("业主编号清除完毕！"), MsgButtons::OK, MsgIcon::Information,
-                   QStringLiteral("系统提示"));
+            notice(QStringLiteral("业主编号清除完毕！"));
             lock.setEnabledAfter(Command6, false);
         },
         [this] { MSFlexGrid1->setRedraw(true); });

@@ -49,7 +49,7 @@ QString withoutLeadingZeros(QString digits)
     return digits;
 }
 
-bool isBlank(QChar c)
+bool isValBlank(QChar c)
 {
     return c == u' ' || c == u'\t' || c == u'\n';
 }
@@ -76,7 +76,7 @@ void checkNumberSemantics(const QString& text, const QString& pattern)
     // Every digit of the whole part is kept: the same significant digits, or one more unit when
     // the fraction is a half or more.
     QString number = text;
-    number.removeIf(isBlank);
+    number.removeIf(isValBlank);
     const bool negative = number.startsWith(u'-');
     if (number.startsWith(u'-') || number.startsWith(u'+'))
         number.remove(0, 1);
