@@ -15,6 +15,7 @@
 #include "platform/FlexGrid.h"
 #include "platform/MessageBox.h"
 #include "support/StandIn.h"
+#include "support/Workbench.h"
 #include "workbench/OwnerNumberForm.h"
 
 #include <QApplication>
@@ -25,6 +26,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
+#include <optional>
 
 namespace {
 struct Row
@@ -67,21 +69,23 @@ QList<Row> runOnServer(int rooms, QList<int>& requests)
     };
     step(QStringLiteral("连接"), [&] { gConn().open(server.connectionString()); });
     OwnerNumberForm* form = nullptr;
+    std::optional<Workbench> ui;
     step(QStringLiteral("管理处列表"), [&] {
         form = new OwnerNumberForm;
+        ui.emplace(*form);
         form->resize(1600, 1000);
         form->show();
         QApplication::processEvents();
     });
     step(QStringLiteral("选择管理处（楼幢树）"), [&] {
-        form->Combo1->setCurrentIndex(0);
-        emit form->Combo1->activated(0);
+        ui->Combo1->setCurrentIndex(0);
+        emit ui->Combo1->activated(0);
     });
-    step(QStringLiteral("全选"), [&] { form->Check1->click(); });
-    step(QStringLiteral("生成业主编号"), [&] { form->Command2->click(); });
-    step(QStringLiteral("保存"), [&] { form->Command3->click(); });
-    step(QStringLiteral("查看业主编号"), [&] { form->Command5->click(); });
-    step(QStringLiteral("清除业主编号"), [&] { form->Command6->click(); });
+    step(QStringLiteral("全选"), [&] { ui->Check1->click(); });
+    step(QStringLiteral("生成业主编号"), [&] { ui->Command2->click(); });
+    step(QStringLiteral("保存"), [&] { ui->Command3->click(); });
+    step(QStringLiteral("查看业主编号"), [&] { ui->Command5->click(); });
+    step(QStringLiteral("清除业主编号"), [&] { ui->Command6->click(); });
     delete form;
     gConn().close();
     return rows;
@@ -101,19 +105,20 @@ QList<Row> run(int rooms)
 
     QList<Row> rows;
     auto* form = new OwnerNumberForm;
+    const Workbench ui(*form);
     form->resize(1600, 1000);
     form->show();
     QApplication::processEvents();
 
     rows << measure(QStringLiteral("选择管理处（楼幢树）"), [&] {
-        form->Combo1->setCurrentIndex(0);
-        emit form->Combo1->activated(0);
+        ui.Combo1->setCurrentIndex(0);
+        emit ui.Combo1->activated(0);
     });
     rows.last().floor = floor.query(buildingTreeSql(SqlDialect::SQLite, QStringLiteral("14")));
 
-    rows << measure(QStringLiteral("全选"), [&] { form->Check1->click(); });
+    rows << measure(QStringLiteral("全选"), [&] { ui.Check1->click(); });
 
-    rows << measure(QStringLiteral("生成业主编号"), [&] { form->Command2->click(); });
+    rows << measure(QStringLiteral("生成业主编号"), [&] { ui.Command2->click(); });
     const QString list = form->selectedBuildings();
     const QString countSql = resaleCountsSql(list);
     rows.last().floor =
@@ -121,35 +126,35 @@ QList<Row> run(int rooms)
     if (gUntil == QStringLiteral("generate"))
         return rows;
 
-    FlexGrid& grid = *form->MSFlexGrid1;
+    FlexGrid& grid = *ui.MSFlexGrid1;
     QStringList saves, clears;
     for (int r = 1; r < grid.rows(); ++r) {
-        const QString id = grid.textMatrix(r, grid.cols() - 1);
-        if (!grid.textMatrix(r, 9).isEmpty())
-            saves << saveOwnerNumberStatement(grid.textMatrix(r, 9), id);
+        const QString id = grid.textMatrix(r, GridColumn::OwnerId);
+        if (!grid.textMatrix(r, GridColumn::OwnerNumber).isEmpty())
+            saves << saveOwnerNumberStatement(grid.textMatrix(r, GridColumn::OwnerNumber), id);
         clears << clearOwnerNumberStatement(id);
     }
-    rows << measure(QStringLiteral("保存"), [&] { form->Command3->click(); });
+    rows << measure(QStringLiteral("保存"), [&] { ui.Command3->click(); });
     rows.last().floor = floor.statements(saves);
 
-    rows << measure(QStringLiteral("查看业主编号"), [&] { form->Command5->click(); });
+    rows << measure(QStringLiteral("查看业主编号"), [&] { ui.Command5->click(); });
     rows.last().floor =
         floor.queryWithCounts(existingGridSql(SqlDialect::SQLite, QStringLiteral("14"), list), countSql);
 
-    rows << measure(QStringLiteral("清除业主编号"), [&] { form->Command6->click(); });
+    rows << measure(QStringLiteral("清除业主编号"), [&] { ui.Command6->click(); });
     rows.last().floor = floor.statements(clears);
 
     QList<QStringList> cells;
     QList<double> widths;
-    for (int c = 0; c <= grid.cols() - 4; ++c)
+    for (int c = 0; c < GridColumn::kShownCount; ++c)
         widths << grid.colWidth(c) / 110.0;
     for (int r = 0; r < grid.rows(); ++r) {
         QStringList line;
-        for (int c = 0; c <= grid.cols() - 4; ++c)
+        for (int c = 0; c < GridColumn::kShownCount; ++c)
             line << grid.textMatrix(r, c);
         cells << line;
     }
-    rows << measure(QStringLiteral("导出Excel"), [&] { form->Command4->click(); });
+    rows << measure(QStringLiteral("导出Excel"), [&] { ui.Command4->click(); });
     rows.last().floor = Floor::workbook(dir.filePath(QStringLiteral("floor.xlsx")), cells, widths);
 
     delete form;

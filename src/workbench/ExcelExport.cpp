@@ -2,18 +2,7 @@
 
 #include "core/XlsxWorkbook.h"
 #include "engine/GridBuilders.h"
-#include "platform/CommandGuard.h"
-#include "platform/FileDialog.h"
-#include "platform/FlexGrid.h"
-#include "platform/MessageBox.h"
-#include "workbench/OwnerNumberForm.h"
 
-#include <QComboBox>
-#include <QCoreApplication>
-#include <QFileInfo>
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
 #include <algorithm>
 
 namespace {
@@ -144,52 +133,4 @@ void WriteOwnerNumberWorkbook(const QString& path, FlexGridModel& grid, const QS
     }
     writeBlankRow(book, layout, layout.lastFontRow(), 1, n);
     book.close();
-}
-
-void ExportOwnerNumberGrid(OwnerNumberForm& form, const QList<QWidget*>& inputControls)
-{
-    FlexGrid& grid = *form.MSFlexGrid1;
-    if (grid.rows() <= 1)
-        return;
-    const QString officeItem = form.Combo1->currentText();
-    CommandLock lock(inputControls);
-
-    const QString chosen = FileDialog::getSaveFileName(&form, QStringLiteral("另存为"),
-                                                       officeNameOf(officeItem) + QStringLiteral("_业主编号"),
-                                                       QStringLiteral("电子表 (*.xls *.xlsx)"));
-    if (chosen.isEmpty())
-        return;
-    // The one question about overwriting, about the file really written (the dialog asks none).
-    const QString target = excelExportFileName(chosen);
-    if (QFileInfo(target).isFile() && !confirm(QStringLiteral("文件") + target + QStringLiteral("已存在，是否覆盖？")))
-        return;
-
-    // The progress bar takes the place of the buttons while the workbook is written.
-    const QList<QWidget*> bar = {form.Command1, form.Command2, form.Command3,  form.Command4,
-                                 form.Command5, form.Command6, form.Label1[4], form.Combo2};
-    QProgressBar* progressBar = form.ProgressBar1;
-    const auto showBar = [&] {
-        progressBar->hide();
-        for (QWidget* w : bar)
-            w->show();
-    };
-    RunCommand(
-        [&] {
-            for (QWidget* w : bar)
-                w->hide();
-            progressBar->setRange(0, grid.rows());
-            progressBar->setValue(0);
-            progressBar->show();
-            QCoreApplication::processEvents();
-            WriteOwnerNumberWorkbook(target, grid.gridModel(), officeItem, QDate::currentDate(),
-                                     [progressBar](int r) { progressBar->setValue(r); });
-            // Every row is written and the file saved: the bar is full while the success message shows.
-            progressBar->setValue(progressBar->maximum());
-            notice(QStringLiteral("业主编号表导出成功!"));
-            showBar();
-        },
-        [&] {
-            grid.setRedraw(true);
-            showBar();
-        });
 }

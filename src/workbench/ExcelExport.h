@@ -1,13 +1,10 @@
 #pragma once
 
 #include <QDate>
-#include <QList>
 #include <QString>
 #include <functional>
 
 class FlexGridModel;
-class OwnerNumberForm;
-class QWidget;
 
 // The file the export writes for the name chosen in the dialog: the file name's extension (never
 // a dot inside a folder name, nor the dot that starts a hidden file's name) replaced by ".xlsx",
@@ -23,7 +20,3 @@ QString officeNameOf(const QString& officeItem);
 // written. Throws RuntimeError; nothing is left under `path` after a failure.
 void WriteOwnerNumberWorkbook(const QString& path, FlexGridModel& grid, const QString& officeItem, const QDate& date,
                               const std::function<void(int)>& progress = {});
-
-// The export click of the workbench ("导出Excel"): asks for the file, writes the grid into it and
-// says so. `inputControls` take no input while it runs.
-void ExportOwnerNumberGrid(OwnerNumberForm& form, const QList<QWidget*>& inputControls);

@@ -6,6 +6,7 @@
 #include "engine/GridBuilders.h"
 #include "engine/OwnerNumberStatements.h"
 #include "platform/CommandGuard.h"
+#include "platform/FileDialog.h"
 #include "platform/FlexGrid.h"
 #include "platform/MessageBox.h"
 #include "platform/TwipsGeometry.h"
@@ -16,6 +17,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
 #include <QMdiSubWindow>
@@ -595,9 +597,50 @@ void OwnerNumberForm::Command6_Click()
         [this] { MSFlexGrid1->setRedraw(true); });
 }
 
+// Asks for the file, writes the grid into it and says so.
 void OwnerNumberForm::Command4_Click()
 {
-    ExportOwnerNumberGrid(*this, inputControls());
+    if (MSFlexGrid1->rows() <= 1)
+        return;
+    const QString officeItem = Combo1->currentText();
+    CommandLock lock(inputControls());
+
+    const QString chosen = FileDialog::getSaveFileName(this, QStringLiteral("另存为"),
+                                                       officeNameOf(officeItem) + QStringLiteral("_业主编号"),
+                                                       QStringLiteral("电子表 (*.xls *.xlsx)"));
+    if (chosen.isEmpty())
+        return;
+    // The one question about overwriting, about the file really written (the dialog asks none).
+    const QString target = excelExportFileName(chosen);
+    if (QFileInfo(target).isFile() && !confirm(QStringLiteral("文件") + target + QStringLiteral("已存在，是否覆盖？")))
+        return;
+
+    // The progress bar takes the place of the buttons while the workbook is written.
+    const QList<QWidget*> bar = {Command1, Command2, Command3, Command4, Command5, Command6, Label1[4], Combo2};
+    const auto showBar = [this, &bar] {
+        ProgressBar1->hide();
+        for (QWidget* w : bar)
+            w->show();
+    };
+    RunCommand(
+        [&] {
+            for (QWidget* w : bar)
+                w->hide();
+            ProgressBar1->setRange(0, MSFlexGrid1->rows());
+            ProgressBar1->setValue(0);
+            ProgressBar1->show();
+            QCoreApplication::processEvents();
+            WriteOwnerNumberWorkbook(target, MSFlexGrid1->gridModel(), officeItem, QDate::currentDate(),
+                                     [this](int r) { ProgressBar1->setValue(r); });
+            // Every row is written and the file saved: the bar is full while the success message shows.
+            ProgressBar1->setValue(ProgressBar1->maximum());
+            notice(QStringLiteral("业主编号表导出成功!"));
+            showBar();
+        },
+        [&] {
+            MSFlexGrid1->setRedraw(true);
+            showBar();
+        });
 }
 
 void OwnerNumberForm::MSFlexGrid1_Click()

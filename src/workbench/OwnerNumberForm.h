@@ -60,8 +60,7 @@ private:
     QList<QWidget*> inputControls() const;
     void updateClock();
 
-public:
-    // Controls, named as designed.
+    // Controls, named as designed; their objectName is the same, and tests find them by it.
     QWidget* Picture1 = nullptr;
     QWidget* Picture2 = nullptr;
     QWidget* Picture3 = nullptr;
@@ -87,7 +86,6 @@ public:
     QStatusBar* StatusBar1 = nullptr;
     QLabel* Panels[9] = {};
 
-private:
     // The button bar's row (everything on Picture4 but the progress bar), scrolled sideways when
     // the bar is too narrow for it.
     QScrollArea* m_barScroll = nullptr;

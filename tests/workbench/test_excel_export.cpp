@@ -7,6 +7,7 @@
 #include "platform/FileDialog.h"
 #include "platform/FlexGrid.h"
 #include "support/TestSupport.h"
+#include "support/Workbench.h"
 #include "workbench/ExcelExport.h"
 #include "workbench/OwnerNumberForm.h"
 
@@ -115,18 +116,17 @@ struct DialogAnswer
     QString filter;
 };
 
-QList<QWidget*> buttonBar(const OwnerNumberForm& form)
+QList<QWidget*> buttonBar(const Workbench& ui)
 {
-    return {form.Command1, form.Command2, form.Command3,  form.Command4,
-            form.Command5, form.Command6, form.Label1[4], form.Combo2};
+    return {ui.Command1, ui.Command2, ui.Command3, ui.Command4, ui.Command5, ui.Command6, ui.Label1[4], ui.Combo2};
 }
 
-bool barShownAgain(const OwnerNumberForm& form)
+bool barShownAgain(const Workbench& ui)
 {
-    for (QWidget* w : buttonBar(form))
+    for (QWidget* w : buttonBar(ui))
         if (w->isHidden())
             return false;
-    return form.ProgressBar1->isHidden();
+    return ui.ProgressBar1->isHidden();
 }
 
 // The grid texts of a few rooms, with the cases the sheet must keep apart: leading zeros in the
@@ -163,9 +163,10 @@ private:
     std::unique_ptr<OwnerNumberForm> filledForm()
     {
         auto form = std::make_unique<OwnerNumberForm>();
-        form->Combo1->addItem(kOffice);
-        form->Combo1->setCurrentIndex(0);
-        fillGrid(*form->MSFlexGrid1);
+        const Workbench ui(*form);
+        ui.Combo1->addItem(kOffice);
+        ui.Combo1->setCurrentIndex(0);
+        fillGrid(*ui.MSFlexGrid1);
         return form;
     }
 
@@ -262,11 +263,12 @@ private slots:
     void workbookLayout()
     {
         auto form = filledForm();
-        FlexGrid& grid = *form->MSFlexGrid1;
+        const Workbench ui(*form);
+        FlexGrid& grid = *ui.MSFlexGrid1;
         MessageRecorder boxes;
         DialogAnswer dialog(dirPath(QStringLiteral("报表")));
         const QDate before = QDate::currentDate();
-        form->Command4->click();
+        ui.Command4->click();
         const QDate after = QDate::currentDate();
 
         QCOMPARE(dialog.calls, 1);
@@ -350,7 +352,7 @@ private slots:
         QVERIFY(sheet.value(6, 10).isNull());
         QVERIFY(sheet.value(R + 4, 1).isNull());
 
-        QVERIFY(barShownAgain(*form));
+        QVERIFY(barShownAgain(ui));
         QVERIFY(grid.redraw());
         QCOMPARE(grid.rows(), 4);
     }
@@ -359,7 +361,8 @@ private slots:
     void progressTakesThePlaceOfTheButtons()
     {
         auto form = filledForm();
-        form->Command3->setEnabled(false);
+        const Workbench ui(*form);
+        ui.Command3->setEnabled(false);
         DialogAnswer dialog(dirPath(QStringLiteral("报表.xlsx")));
         // What the form looks like while the success box is up.
         bool seen = false;
@@ -370,18 +373,18 @@ private slots:
         MsgBoxSeam::setScript([&](const MsgRecord& box) {
             if (box.text == kSuccess) {
                 seen = true;
-                for (QWidget* w : buttonBar(*form))
+                for (QWidget* w : buttonBar(ui))
                     if (w->isHidden())
                         hiddenThen << w->objectName();
-                progressShownThen = !form->ProgressBar1->isHidden();
-                percentShownThen = form->ProgressBar1->isTextVisible();
-                minimum = form->ProgressBar1->minimum();
-                maximum = form->ProgressBar1->maximum();
-                value = form->ProgressBar1->value();
+                progressShownThen = !ui.ProgressBar1->isHidden();
+                percentShownThen = ui.ProgressBar1->isTextVisible();
+                minimum = ui.ProgressBar1->minimum();
+                maximum = ui.ProgressBar1->maximum();
+                value = ui.ProgressBar1->value();
             }
             return MsgAnswer::OK;
         });
-        form->Command4->click();
+        ui.Command4->click();
         MsgBoxSeam::clearScript();
         QVERIFY(seen);
         QCOMPARE(hiddenThen, (QStringList{"Command1", "Command2", "Command3", "Command4", "Command5", "Command6",
@@ -392,10 +395,10 @@ private slots:
         QCOMPARE(minimum, 0);
         QCOMPARE(maximum, 4);
         QCOMPARE(value, maximum);
-        QVERIFY(barShownAgain(*form));
-        QVERIFY(form->Command4->isEnabled());
-        QVERIFY(!form->Command3->isEnabled());
-        QVERIFY(form->Combo1->isEnabled());
+        QVERIFY(barShownAgain(ui));
+        QVERIFY(ui.Command4->isEnabled());
+        QVERIFY(!ui.Command3->isEnabled());
+        QVERIFY(ui.Combo1->isEnabled());
     }
 
     void exportFromDemoDatabase()
@@ -404,21 +407,22 @@ private slots:
         m_db = std::make_unique<FixtureDatabase>(FixtureDatabase::Demo);
         openGlobalConnection(*m_db);
         OwnerNumberForm form;
-        form.Combo1->setCurrentIndex(0);
-        emit form.Combo1->activated(0);
-        form.Check1->setChecked(true);
-        emit form.Check1->clicked(true);
+        const Workbench ui(form);
+        ui.Combo1->setCurrentIndex(0);
+        emit ui.Combo1->activated(0);
+        ui.Check1->setChecked(true);
+        emit ui.Check1->clicked(true);
         MessageRecorder boxes;
-        form.Command2->click();
-        FlexGrid& grid = *form.MSFlexGrid1;
+        ui.Command2->click();
+        FlexGrid& grid = *ui.MSFlexGrid1;
         QVERIFY(grid.rows() > 20);
         DialogAnswer dialog(dirPath(QStringLiteral("demo.xls")));
-        form.Command4->click();
+        ui.Command4->click();
         QCOMPARE(boxes.texts(), QStringList{kSuccess});
 
         const Sheet sheet = readWorkbook(dirPath(QStringLiteral("demo.xlsx")));
         QCOMPARE(sheet.json.value(QStringLiteral("maxRow")).toInt(), grid.rows() + 4);
-        QCOMPARE(sheet.value(3, 1).toString(), QStringLiteral(" 管理处：") + form.Combo1->currentText());
+        QCOMPARE(sheet.value(3, 1).toString(), QStringLiteral(" 管理处：") + ui.Combo1->currentText());
         for (int r = 1; r < grid.rows(); ++r) {
             QCOMPARE(sheet.value(r + 4, 1).toDouble(), double(r));
             for (int c = 1; c < 10; ++c) {
@@ -475,10 +479,11 @@ private slots:
             writeFile(dirPath(existing), old);
 
         auto form = filledForm();
+        const Workbench ui(*form);
         MessageRecorder boxes;
         boxes.answerNext(answerYes ? MsgAnswer::Yes : MsgAnswer::No);
         DialogAnswer dialog(dirPath(chosen));
-        form->Command4->click();
+        ui.Command4->click();
 
         QStringList expected;
         if (asked) {
@@ -509,32 +514,34 @@ private slots:
         std::sort(files.begin(), files.end());
         std::sort(want.begin(), want.end());
         QCOMPARE(files, want);
-        QVERIFY(barShownAgain(*form));
+        QVERIFY(barShownAgain(ui));
     }
 
     void cancelWritesNothing()
     {
         auto form = filledForm();
+        const Workbench ui(*form);
         MessageRecorder boxes;
         DialogAnswer dialog{QString()};
-        form->Command4->click();
+        ui.Command4->click();
         QCOMPARE(dialog.calls, 1);
         QVERIFY(boxes.boxes().isEmpty());
         QVERIFY(entries(dirPath()).isEmpty());
-        QVERIFY(barShownAgain(*form));
-        QVERIFY(form->Command4->isEnabled());
+        QVERIFY(barShownAgain(ui));
+        QVERIFY(ui.Command4->isEnabled());
     }
 
     void headerOnlyGridTouchesNothing()
     {
         OwnerNumberForm form;
+        const Workbench ui(form);
         MessageRecorder boxes;
         DialogAnswer dialog(dirPath(QStringLiteral("报表")));
-        form.Command4->click();
+        ui.Command4->click();
         QCOMPARE(dialog.calls, 0);
         QVERIFY(boxes.boxes().isEmpty());
         QVERIFY(entries(dirPath()).isEmpty());
-        QVERIFY(barShownAgain(form));
+        QVERIFY(barShownAgain(ui));
     }
 
     // A folder that cannot take the file: the run-time error box with the reason, nothing written,
@@ -558,9 +565,10 @@ private slots:
         const QStringList before = entries(dirPath());
 
         auto form = filledForm();
+        const Workbench ui(*form);
         MessageRecorder boxes;
         DialogAnswer dialog(dirPath(chosen));
-        form->Command4->click();
+        ui.Command4->click();
 
         QCOMPARE(boxes.boxes().size(), 1);
         const MsgRecord& box = boxes.boxes()[0];
@@ -572,10 +580,10 @@ private slots:
                      number, QStringLiteral("无法保存文件“%1”：%2").arg(dirPath(excelExportFileName(chosen)), reason)));
         QCOMPARE(entries(dirPath()), before);
         QVERIFY(entries(dirPath(QStringLiteral("报表.xlsx"))).isEmpty());
-        QVERIFY(barShownAgain(*form));
-        QVERIFY(form->MSFlexGrid1->redraw());
-        QCOMPARE(form->MSFlexGrid1->rows(), 4);
-        QVERIFY(form->Command4->isEnabled());
+        QVERIFY(barShownAgain(ui));
+        QVERIFY(ui.MSFlexGrid1->redraw());
+        QCOMPARE(ui.MSFlexGrid1->rows(), 4);
+        QVERIFY(ui.Command4->isEnabled());
     }
 
     // An export killed midway leaves its hidden temporary file: the next export to the folder
@@ -599,9 +607,10 @@ private slots:
         QVERIFY(withRunning.contains(stale));
 
         auto form = filledForm();
+        const Workbench ui(*form);
         MessageRecorder boxes;
         DialogAnswer dialog(dirPath(QStringLiteral("报表")));
-        form->Command4->click();
+        ui.Command4->click();
         QCOMPARE(boxes.texts(), QStringList{kSuccess});
         withRunning.removeAll(stale);
         withRunning << QStringLiteral("报表.xlsx");

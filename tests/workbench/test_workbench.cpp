@@ -1,10 +1,12 @@
 // The workbench driven as a user drives it, on a demo database.
 #include "app/Module1.h"
 #include "core/Twips.h"
+#include "engine/GridBuilders.h"
 #include "main_window/MDIForm1.h"
 #include "platform/FlexGrid.h"
 #include "platform/TwipsGeometry.h"
 #include "support/TestSupport.h"
+#include "support/Workbench.h"
 #include "workbench/OwnerNumberForm.h"
 
 #include <QAction>
@@ -29,36 +31,21 @@
 namespace {
 const QString kSystem = QStringLiteral("系统提示");
 
-void chooseOffice(OwnerNumberForm& form, const QString& code)
+// Office 14, every building ticked, numbers generated: whether the grid got rows.
+bool generateForOffice14(const Workbench& ui)
 {
-    for (int i = 0; i < form.Combo1->count(); ++i)
-        if (form.Combo1->itemText(i).startsWith(code + u' ')) {
-            form.Combo1->setCurrentIndex(i);
-            emit form.Combo1->activated(i);
-            return;
-        }
-    QFAIL("office not offered");
+    if (!ui.chooseOffice(QStringLiteral("14")))
+        return false;
+    ui.tickAll();
+    ui.Command2->click();
+    return ui.MSFlexGrid1->rows() > 1;
 }
 
-void tickAll(OwnerNumberForm& form)
-{
-    form.Check1->setChecked(true);
-    emit form.Check1->clicked(true);
-}
-
-// Office 14, every building ticked, numbers generated.
-void generateForOffice14(OwnerNumberForm& form)
-{
-    chooseOffice(form, QStringLiteral("14"));
-    tickAll(form);
-    form.Command2->click();
-}
-
-QStringList nodeKeys(const OwnerNumberForm& form)
+QStringList nodeKeys(const Workbench& ui)
 {
     QStringList keys;
-    for (int i = 0; i < form.TreeView1->topLevelItemCount(); ++i)
-        keys << form.TreeView1->topLevelItem(i)->data(0, Qt::UserRole).toString();
+    for (int i = 0; i < ui.TreeView1->topLevelItemCount(); ++i)
+        keys << ui.TreeView1->topLevelItem(i)->data(0, Qt::UserRole).toString();
     return keys;
 }
 } // namespace
@@ -96,25 +83,26 @@ private slots:
     void loadShowsEmptyGridOfficesAndIdentity()
     {
         OwnerNumberForm form;
+        Workbench ui(form);
         QCOMPARE(form.windowTitle(), QStringLiteral("业主编号管理"));
-        QCOMPARE(form.MSFlexGrid1->rows(), 1);
-        QCOMPARE(form.MSFlexGrid1->cols(), 13);
-        QCOMPARE(form.Combo2->currentText(), QStringLiteral("A"));
-        QCOMPARE(form.Combo2->count(), 11);
-        QCOMPARE(form.Combo2->itemText(10), QStringLiteral("K"));
-        QCOMPARE(form.Combo1->currentIndex(), -1);
+        QCOMPARE(ui.MSFlexGrid1->rows(), 1);
+        QCOMPARE(ui.MSFlexGrid1->cols(), int(GridColumn::kCount));
+        QCOMPARE(ui.Combo2->currentText(), QStringLiteral("A"));
+        QCOMPARE(ui.Combo2->count(), 11);
+        QCOMPARE(ui.Combo2->itemText(10), QStringLiteral("K"));
+        QCOMPARE(ui.Combo1->currentIndex(), -1);
         QStringList offices;
-        for (int i = 0; i < form.Combo1->count(); ++i)
-            offices << form.Combo1->itemText(i);
+        for (int i = 0; i < ui.Combo1->count(); ++i)
+            offices << ui.Combo1->itemText(i);
         QCOMPARE(offices, (QStringList{"14 澄岭花园管理处", "15 澄岭雅苑管理处", "16 澄岭商业中心管理处",
                                        "18 澄岭新村管理处", "24 澄岭华庭管理处"}));
-        QCOMPARE(form.Panels[1]->text(), QStringLiteral("演示操作员"));
-        QCOMPARE(form.Panels[3]->text(), QStringLiteral("物业部"));
-        QCOMPARE(form.Panels[5]->text(), QStringLiteral("管理员"));
-        QVERIFY(!form.Command3->isEnabled());
-        QVERIFY(!form.Command6->isEnabled());
-        QVERIFY(form.ProgressBar1->isHidden());
-        QVERIFY(form.Label2->text().startsWith(QStringLiteral("业主编号编码规则：项目编号(2位)")));
+        QCOMPARE(ui.Panels[1]->text(), QStringLiteral("演示操作员"));
+        QCOMPARE(ui.Panels[3]->text(), QStringLiteral("物业部"));
+        QCOMPARE(ui.Panels[5]->text(), QStringLiteral("管理员"));
+        QVERIFY(!ui.Command3->isEnabled());
+        QVERIFY(!ui.Command6->isEnabled());
+        QVERIFY(ui.ProgressBar1->isHidden());
+        QVERIFY(ui.Label2->text().startsWith(QStringLiteral("业主编号编码规则：项目编号(2位)")));
         for (const char* name :
              {"Picture1",  "Picture2",    "Picture3", "Picture4", "Picture5",     "Picture6",  "Label1(0)",
               "Label1(4)", "Label2",      "Label3",   "Label4",   "Combo1",       "Combo2",    "Check1",
@@ -125,28 +113,28 @@ private slots:
     void resizeFollowsTheDesignArithmetic()
     {
         OwnerNumberForm form;
+        Workbench ui(form);
         form.resize(1400, 800);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const double w = 1400 * 15.0, h = 800 * 15.0;
-        QCOMPARE(Tw::width(form.Picture1), w);
-        QCOMPARE(Tw::top(form.Picture3), 660.0);
-        QCOMPARE(Tw::left(form.Picture3), 4440.0);
-        QCOMPARE(Tw::height(form.Picture3), h - 660 - 900 - 375);
-        QCOMPARE(Tw::width(form.Picture3), w - 4440);
-        QCOMPARE(Tw::top(form.Picture4), Tw::height(form.Picture3) + 660);
-        QCOMPARE(Tw::width(form.Picture4) - Tw::left(form.Command1) - Tw::width(form.Command1),
-                 Tw::left(form.Command2));
-        QCOMPARE(Tw::left(form.Label1[0]) + Tw::width(form.Label1[0]) / 2,
-                 Tw::left(form.Picture3) + Tw::width(form.Picture3) / 2);
-        QCOMPARE(Tw::top(form.Picture6), Tw::top(form.TreeView1) + Tw::height(form.TreeView1));
-        QCOMPARE(Tw::width(form.MSFlexGrid1), Tw::width(form.Picture3) - 45 - 60);
+        QCOMPARE(Tw::width(ui.Picture1), w);
+        QCOMPARE(Tw::top(ui.Picture3), 660.0);
+        QCOMPARE(Tw::left(ui.Picture3), 4440.0);
+        QCOMPARE(Tw::height(ui.Picture3), h - 660 - 900 - 375);
+        QCOMPARE(Tw::width(ui.Picture3), w - 4440);
+        QCOMPARE(Tw::top(ui.Picture4), Tw::height(ui.Picture3) + 660);
+        QCOMPARE(Tw::width(ui.Picture4) - Tw::left(ui.Command1) - Tw::width(ui.Command1), Tw::left(ui.Command2));
+        QCOMPARE(Tw::left(ui.Label1[0]) + Tw::width(ui.Label1[0]) / 2,
+                 Tw::left(ui.Picture3) + Tw::width(ui.Picture3) / 2);
+        QCOMPARE(Tw::top(ui.Picture6), Tw::top(ui.TreeView1) + Tw::height(ui.TreeView1));
+        QCOMPARE(Tw::width(ui.MSFlexGrid1), Tw::width(ui.Picture3) - 45 - 60);
 
         // Too small: the failing sizes keep their last values, everything else still applies.
-        const double gridHeight = Tw::height(form.MSFlexGrid1);
+        const double gridHeight = Tw::height(ui.MSFlexGrid1);
         form.resize(300, 60);
-        QCOMPARE(Tw::height(form.MSFlexGrid1), gridHeight);
-        QCOMPARE(Tw::width(form.Picture1), 300 * 15.0);
+        QCOMPARE(Tw::height(ui.MSFlexGrid1), gridHeight);
+        QCOMPARE(Tw::width(ui.Picture1), 300 * 15.0);
     }
 
     // The workbench maximized in the main window on the screens people have (sizes in logical
@@ -171,6 +159,7 @@ private slots:
         w.findChild<QAction*>(QStringLiteral("业主编号管理"))->trigger();
         auto* form = w.findChild<OwnerNumberForm*>();
         QVERIFY(form);
+        Workbench ui(*form);
         QVERIFY(w.mdiArea()->activeSubWindow()->isMaximized());
         QCoreApplication::processEvents();
 
@@ -178,36 +167,36 @@ private slots:
         QWidget* row = scroll->widget();
         const QRect viewport = scroll->viewport()->rect();
         // The bar lies on the form between the work area and the status bar, its row whole in height.
-        QVERIFY(form->rect().contains(form->Picture4->geometry()));
-        QVERIFY(form->Picture4->geometry().bottom() < form->StatusBar1->geometry().top());
-        QCOMPARE(form->Picture4->geometry().top(), form->Picture3->geometry().bottom() + 1);
+        QVERIFY(form->rect().contains(ui.Picture4->geometry()));
+        QVERIFY(ui.Picture4->geometry().bottom() < ui.StatusBar1->geometry().top());
+        QCOMPARE(ui.Picture4->geometry().top(), ui.Picture3->geometry().bottom() + 1);
         QVERIFY(viewport.height() >= row->height());
         // What the bar cannot show, its scroll bar reaches.
         QCOMPARE(scroll->horizontalScrollBar()->isVisible(), row->width() > viewport.width());
         QCOMPARE(scroll->horizontalScrollBar()->maximum(), std::max(0, row->width() - viewport.width()));
 
-        const QList<QWidget*> controls = {form->Label1[4], form->Combo2,   form->Command2, form->Command3,
-                                          form->Command5,  form->Command4, form->Command6, form->Command1};
+        const QList<QWidget*> controls = {ui.Label1[4], ui.Combo2,   ui.Command2, ui.Command3,
+                                          ui.Command5,  ui.Command4, ui.Command6, ui.Command1};
         for (QWidget* c : controls) {
             QVERIFY2(row->rect().contains(c->geometry()), qPrintable(c->objectName()));
             for (QWidget* other : controls)
                 QVERIFY2(c == other || !c->geometry().intersects(other->geometry()),
                          qPrintable(c->objectName() + u'/' + other->objectName()));
         }
-        QVERIFY(form->Label2->x() + form->Label2->sizeHint().width() <= row->width());
-        QVERIFY(form->Label2->geometry().top() >= form->Command1->geometry().bottom());
+        QVERIFY(ui.Label2->x() + ui.Label2->sizeHint().width() <= row->width());
+        QVERIFY(ui.Label2->geometry().top() >= ui.Command1->geometry().bottom());
 
         // The exit button: the designed margin on the right wherever the bar has room for it, and
         // never nearer the last command button than that margin.
-        const double margin = Tw::left(form->Command2);
-        const double lastRight = Tw::left(form->Command6) + Tw::width(form->Command6);
-        QVERIFY(Tw::left(form->Command1) >= lastRight + margin);
-        const double bar = Tw::width(form->Picture4);
-        if (bar >= lastRight + margin + Tw::width(form->Command1) + margin)
-            QCOMPARE(bar - Tw::left(form->Command1) - Tw::width(form->Command1), margin);
+        const double margin = Tw::left(ui.Command2);
+        const double lastRight = Tw::left(ui.Command6) + Tw::width(ui.Command6);
+        QVERIFY(Tw::left(ui.Command1) >= lastRight + margin);
+        const double bar = Tw::width(ui.Picture4);
+        if (bar >= lastRight + margin + Tw::width(ui.Command1) + margin)
+            QCOMPARE(bar - Tw::left(ui.Command1) - Tw::width(ui.Command1), margin);
 
         // A control reached with the keyboard is scrolled into view.
-        for (QWidget* c : QList<QWidget*>{form->Command1, form->Combo2}) {
+        for (QWidget* c : QList<QWidget*>{ui.Command1, ui.Combo2}) {
             c->setFocus(Qt::TabFocusReason);
             QVERIFY2(viewport.contains(QRect(c->mapTo(scroll->viewport(), QPoint(0, 0)), c->size())),
                      qPrintable(c->objectName()));
@@ -219,37 +208,39 @@ private slots:
     {
         MessageRecorder boxes;
         OwnerNumberForm form;
+        Workbench ui(form);
         QStringList order;
-        QWidget* w = form.Combo1;
+        QWidget* w = ui.Combo1;
         do {
             if ((w->focusPolicy() & Qt::TabFocus) && form.isAncestorOf(w))
                 order << w->objectName();
             w = w->nextInFocusChain();
-        } while (w != form.Combo1);
+        } while (w != ui.Combo1);
         QCOMPARE(order, (QStringList{"Combo1", "Check1", "TreeView1", "MSFlexGrid1", "Combo2", "Command2", "Command3",
                                      "Command5", "Command4", "Command6", "Command1"}));
 
         // Tab leaves a filled grid for the bar; the arrow keys move between its cells.
-        generateForOffice14(form);
+        QVERIFY(generateForOffice14(ui));
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        form.MSFlexGrid1->setFocus();
-        form.MSFlexGrid1->setCurrentIndex(form.MSFlexGrid1->model()->index(1, 1));
-        QTest::keyClick(form.MSFlexGrid1, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), form.Combo2);
+        ui.MSFlexGrid1->setFocus();
+        ui.MSFlexGrid1->setCurrentIndex(ui.MSFlexGrid1->model()->index(1, 1));
+        QTest::keyClick(ui.MSFlexGrid1, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), ui.Combo2);
     }
 
     void officeChoiceFillsTreeInNaturalOrder()
     {
         OwnerNumberForm form;
-        chooseOffice(form, QStringLiteral("14"));
-        QCOMPARE(form.Label3->text(), QStringLiteral("管理处：14 澄岭花园管理处"));
-        QVERIFY(!form.TreeView1->isHidden());
-        const QStringList keys = nodeKeys(form);
+        Workbench ui(form);
+        QVERIFY(ui.chooseOffice(QStringLiteral("14")));
+        QCOMPARE(ui.Label3->text(), QStringLiteral("管理处：14 澄岭花园管理处"));
+        QVERIFY(!ui.TreeView1->isHidden());
+        const QStringList keys = nodeKeys(ui);
         QCOMPARE(keys.size(), 13);
         QStringList texts;
-        for (int i = 0; i < form.TreeView1->topLevelItemCount(); ++i)
-            texts << form.TreeView1->topLevelItem(i)->text(0);
+        for (int i = 0; i < ui.TreeView1->topLevelItemCount(); ++i)
+            texts << ui.TreeView1->topLevelItem(i)->text(0);
         // Shorter address parts first: 2 before 10, the longer estate name last of all.
         QVERIFY(texts.indexOf(QStringLiteral("澄岭花园2幢1单元")) < texts.indexOf(QStringLiteral("澄岭花园10幢")));
         QCOMPARE(texts.last(), QStringLiteral("澄岭花园会所"));
@@ -257,57 +248,60 @@ private slots:
             QVERIFY(key.startsWith(u'L'));
 
         // Select all, then untick all, including a node ticked by hand.
-        tickAll(form);
-        for (int i = 0; i < form.TreeView1->topLevelItemCount(); ++i)
-            QCOMPARE(form.TreeView1->topLevelItem(i)->checkState(0), Qt::Checked);
-        form.Check1->setChecked(false);
-        emit form.Check1->clicked(false);
-        for (int i = 0; i < form.TreeView1->topLevelItemCount(); ++i)
-            QCOMPARE(form.TreeView1->topLevelItem(i)->checkState(0), Qt::Unchecked);
+        ui.tickAll();
+        for (int i = 0; i < ui.TreeView1->topLevelItemCount(); ++i)
+            QCOMPARE(ui.TreeView1->topLevelItem(i)->checkState(0), Qt::Checked);
+        ui.Check1->setChecked(false);
+        emit ui.Check1->clicked(false);
+        for (int i = 0; i < ui.TreeView1->topLevelItemCount(); ++i)
+            QCOMPARE(ui.TreeView1->topLevelItem(i)->checkState(0), Qt::Unchecked);
 
         // Choosing the office again rebuilds the tree and drops the ticks; 全选 keeps its state.
-        form.TreeView1->topLevelItem(2)->setCheckState(0, Qt::Checked);
-        form.Check1->setChecked(true);
-        chooseOffice(form, QStringLiteral("14"));
-        QVERIFY(form.Check1->isChecked());
-        for (int i = 0; i < form.TreeView1->topLevelItemCount(); ++i)
-            QCOMPARE(form.TreeView1->topLevelItem(i)->checkState(0), Qt::Unchecked);
+        ui.TreeView1->topLevelItem(2)->setCheckState(0, Qt::Checked);
+        ui.Check1->setChecked(true);
+        QVERIFY(ui.chooseOffice(QStringLiteral("14")));
+        QVERIFY(ui.Check1->isChecked());
+        for (int i = 0; i < ui.TreeView1->topLevelItemCount(); ++i)
+            QCOMPARE(ui.TreeView1->topLevelItem(i)->checkState(0), Qt::Unchecked);
     }
 
     void officeWithoutBuildingsLeavesEmptyVisibleTree()
     {
         m_db->exec(QStringLiteral("Delete From 楼表 Where 管理处 = '16'"));
         OwnerNumberForm form;
-        chooseOffice(form, QStringLiteral("16"));
-        QCOMPARE(form.TreeView1->topLevelItemCount(), 0);
-        QVERIFY(!form.TreeView1->isHidden());
+        Workbench ui(form);
+        QVERIFY(ui.chooseOffice(QStringLiteral("16")));
+        QCOMPARE(ui.TreeView1->topLevelItemCount(), 0);
+        QVERIFY(!ui.TreeView1->isHidden());
     }
 
     void nothingTickedAsksForBuildings()
     {
         MessageRecorder boxes;
         OwnerNumberForm form;
-        chooseOffice(form, QStringLiteral("14"));
-        form.Command2->click();
+        Workbench ui(form);
+        QVERIFY(ui.chooseOffice(QStringLiteral("14")));
+        ui.Command2->click();
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral("请选择楼幢！")});
         QCOMPARE(boxes.boxes().first().title, kSystem);
         QCOMPARE(boxes.boxes().first().icon, MsgIcon::Information);
         QCOMPARE(form.selectedBuildings(), QString());
-        QCOMPARE(form.MSFlexGrid1->rows(), 1);
+        QCOMPARE(ui.MSFlexGrid1->rows(), 1);
     }
 
     void selectedListFollowsTreeOrder()
     {
         MessageRecorder boxes;
         OwnerNumberForm form;
-        chooseOffice(form, QStringLiteral("14"));
-        const QStringList keys = nodeKeys(form);
-        form.TreeView1->topLevelItem(3)->setCheckState(0, Qt::Checked);
-        form.TreeView1->topLevelItem(1)->setCheckState(0, Qt::Checked);
-        form.Command5->click();
+        Workbench ui(form);
+        QVERIFY(ui.chooseOffice(QStringLiteral("14")));
+        const QStringList keys = nodeKeys(ui);
+        ui.TreeView1->topLevelItem(3)->setCheckState(0, Qt::Checked);
+        ui.TreeView1->topLevelItem(1)->setCheckState(0, Qt::Checked);
+        ui.Command5->click();
         QCOMPARE(form.selectedBuildings(), keys[1].mid(1) + u',' + keys[3].mid(1));
-        form.TreeView1->topLevelItem(3)->setCheckState(0, Qt::Unchecked);
-        form.Command5->click();
+        ui.TreeView1->topLevelItem(3)->setCheckState(0, Qt::Unchecked);
+        ui.Command5->click();
         QCOMPARE(form.selectedBuildings(), keys[1].mid(1)); // one building, no comma
     }
 
@@ -315,75 +309,76 @@ private slots:
     {
         MessageRecorder boxes;
         OwnerNumberForm form;
-        chooseOffice(form, QStringLiteral("14"));
-        tickAll(form);
+        Workbench ui(form);
+        QVERIFY(ui.chooseOffice(QStringLiteral("14")));
+        ui.tickAll();
 
         // The please-wait panel is up, with the command's text, while the engine runs.
         bool panelShown = false;
         QString panelText;
         QTimer::singleShot(0, &form, [&] {
-            panelShown = !form.Picture5->isHidden();
-            panelText = form.Label4->text();
+            panelShown = !ui.Picture5->isHidden();
+            panelText = ui.Label4->text();
         });
-        form.Command2->click();
+        ui.Command2->click();
         QVERIFY(panelShown);
         QCOMPARE(panelText, QStringLiteral("正在生成业主编号，请稍等......"));
-        QVERIFY(form.Picture5->isHidden());
+        QVERIFY(ui.Picture5->isHidden());
         const int candidates = office14Owners(QStringLiteral("y.说明 = '新进户' And y.业主编号 Is Null"));
         QVERIFY(candidates > 100);
-        QCOMPARE(form.MSFlexGrid1->rows(), candidates + 1);
-        QVERIFY(form.Command3->isEnabled());
-        QVERIFY(!form.Command6->isEnabled());
+        QCOMPARE(ui.MSFlexGrid1->rows(), candidates + 1);
+        QVERIFY(ui.Command3->isEnabled());
+        QVERIFY(!ui.Command6->isEnabled());
         QVERIFY(boxes.boxes().isEmpty());
         // The view shows the widths the fill left, the id columns hidden.
-        for (int c = 0; c < form.MSFlexGrid1->cols(); ++c) {
-            QCOMPARE(form.MSFlexGrid1->isColumnHidden(c), c >= 10);
-            if (c < 10)
-                QCOMPARE(form.MSFlexGrid1->columnWidth(c), twipsToPixels(form.MSFlexGrid1->colWidth(c)));
+        for (int c = 0; c < ui.MSFlexGrid1->cols(); ++c) {
+            QCOMPARE(ui.MSFlexGrid1->isColumnHidden(c), c >= GridColumn::kShownCount);
+            if (c < GridColumn::kShownCount)
+                QCOMPARE(ui.MSFlexGrid1->columnWidth(c), twipsToPixels(ui.MSFlexGrid1->colWidth(c)));
         }
 
         int numbered = 0;
-        for (int r = 1; r < form.MSFlexGrid1->rows(); ++r)
-            numbered += form.MSFlexGrid1->textMatrix(r, 9).isEmpty() ? 0 : 1;
+        for (int r = 1; r < ui.MSFlexGrid1->rows(); ++r)
+            numbered += ui.MSFlexGrid1->textMatrix(r, GridColumn::OwnerNumber).isEmpty() ? 0 : 1;
         QVERIFY(numbered < candidates); // buildings without a number are listed without one
 
-        form.Command3->click();
+        ui.Command3->click();
         QCOMPARE(boxes.texts(), (QStringList{"您确定要保存业主编号吗？", "业主编号保存完毕！"}));
         QCOMPARE(boxes.boxes().at(0).icon, MsgIcon::Question);
         QCOMPARE(boxes.boxes().at(0).buttons, MsgButtons::YesNo);
-        QVERIFY(!form.Command3->isEnabled());
+        QVERIFY(!ui.Command3->isEnabled());
         QCOMPARE(office14Owners(QStringLiteral("y.业主编号 Is Not Null")), numbered);
         // The grid's own number for its first numbered row is what the table holds.
-        for (int r = 1; r < form.MSFlexGrid1->rows(); ++r)
-            if (!form.MSFlexGrid1->textMatrix(r, 9).isEmpty()) {
+        for (int r = 1; r < ui.MSFlexGrid1->rows(); ++r)
+            if (!ui.MSFlexGrid1->textMatrix(r, GridColumn::OwnerNumber).isEmpty()) {
                 QCOMPARE(m_db->scalar(QStringLiteral("Select 业主编号 From 业主表 Where ZH_ID = ") +
-                                      form.MSFlexGrid1->textMatrix(r, 12)),
-                         form.MSFlexGrid1->textMatrix(r, 9));
+                                      ui.MSFlexGrid1->textMatrix(r, GridColumn::OwnerId)),
+                         ui.MSFlexGrid1->textMatrix(r, GridColumn::OwnerNumber));
                 break;
             }
 
         // Generating again lists only the rooms still without a number.
         boxes.clear();
-        form.Command2->click();
-        QCOMPARE(form.MSFlexGrid1->rows(), candidates - numbered + 1);
+        ui.Command2->click();
+        QCOMPARE(ui.MSFlexGrid1->rows(), candidates - numbered + 1);
 
         // View: saved numbers, clear enabled, save disabled.
         boxes.clear();
-        form.Command5->click();
-        QCOMPARE(form.MSFlexGrid1->rows(), numbered + 1);
-        QVERIFY(!form.Command3->isEnabled());
-        QVERIFY(form.Command6->isEnabled());
+        ui.Command5->click();
+        QCOMPARE(ui.MSFlexGrid1->rows(), numbered + 1);
+        QVERIFY(!ui.Command3->isEnabled());
+        QVERIFY(ui.Command6->isEnabled());
 
         // Clear: the question word for word, every row written and emptied.
-        form.Command6->click();
+        ui.Command6->click();
         QCOMPARE(boxes.texts(),
                  (QStringList{
                      "重要说明：\r\n清除业主编号是为了重新对业主进行编号，\r\n非必要情况下不得清除业主编号！\r\n\r\n"
                      "您确定要清除业主编号吗？",
                      "业主编号清除完毕！"}));
-        QVERIFY(!form.Command6->isEnabled());
-        QCOMPARE(form.MSFlexGrid1->rows(), numbered + 1);
-        QCOMPARE(form.MSFlexGrid1->textMatrix(1, 9), QString());
+        QVERIFY(!ui.Command6->isEnabled());
+        QCOMPARE(ui.MSFlexGrid1->rows(), numbered + 1);
+        QCOMPARE(ui.MSFlexGrid1->textMatrix(1, GridColumn::OwnerNumber), QString());
         QCOMPARE(office14Owners(QStringLiteral("y.业主编号 Is Not Null")), 0);
     }
 
@@ -399,9 +394,9 @@ private slots:
                                   "(9007199254740992, 900001, '邻居甲', '迁出', '旧甲'), "
                                   "(9007199254740990, 900001, '邻居乙', '迁出', '旧乙')")
                        .arg(big));
-        const auto rowOf = [big](const OwnerNumberForm& form) {
-            for (int r = 1; r < form.MSFlexGrid1->rows(); ++r)
-                if (form.MSFlexGrid1->textMatrix(r, 12) == big)
+        const auto rowOf = [big](const Workbench& ui) {
+            for (int r = 1; r < ui.MSFlexGrid1->rows(); ++r)
+                if (ui.MSFlexGrid1->textMatrix(r, GridColumn::OwnerId) == big)
                     return r;
             return -1;
         };
@@ -413,20 +408,22 @@ private slots:
 
         MessageRecorder boxes;
         OwnerNumberForm form;
-        generateForOffice14(form);
-        int row = rowOf(form);
+        Workbench ui(form);
+        QVERIFY(generateForOffice14(ui));
+        int row = rowOf(ui);
         QVERIFY2(row > 0, "the owner's id did not reach the grid exactly");
-        const QString number = form.MSFlexGrid1->textMatrix(row, 9);
+        const QString number = ui.MSFlexGrid1->textMatrix(row, GridColumn::OwnerNumber);
         QVERIFY(!number.isEmpty());
-        form.Command3->click();
+        ui.Command3->click();
         QCOMPARE(m_db->scalar(QStringLiteral("Select 业主编号 From 业主表 Where ZH_ID = ") + big), number);
         QCOMPARE(neighbours(), untouched);
 
-        form.Command5->click();
-        row = rowOf(form);
+        ui.Command5->click();
+        row = rowOf(ui);
         QVERIFY(row > 0);
         boxes.clear();
-        form.Command6->click();
+        ui.Command6->click();
+        QCOMPARE(boxes.texts().size(), 2);
         QCOMPARE(boxes.texts().last(), QStringLiteral("业主编号清除完毕！"));
         QCOMPARE(m_db->scalar(QStringLiteral("Select 业主编号 From 业主表 Where ZH_ID = ") + big),
                  QStringLiteral("<NULL>"));
@@ -450,7 +447,8 @@ private slots:
         QFETCH(QString, explanation);
         MessageRecorder boxes;
         OwnerNumberForm form;
-        generateForOffice14(form);
+        Workbench ui(form);
+        QVERIFY(generateForOffice14(ui));
         const QString path = m_db->path();
         const QString other = path + QStringLiteral(".other");
         const QString numbered = QStringLiteral("Select count(*) From 业主表 Where 业主编号 Is Not Null");
@@ -466,15 +464,15 @@ private slots:
             f.write(QByteArray(4096, 'x'));
         }
         boxes.clear();
-        form.Command3->click();
+        ui.Command3->click();
         QCOMPARE(boxes.boxes().size(), 2);
         QVERIFY2(boxes.texts()[1].startsWith(QStringLiteral("已写入 0 行")), qPrintable(boxes.texts()[1]));
         QVERIFY2(boxes.texts()[1].contains(explanation), qPrintable(boxes.texts()[1]));
-        QVERIFY(form.Command3->isEnabled());
+        QVERIFY(ui.Command3->isEnabled());
         if (how == QStringLiteral("replace")) // the file now at the path is untouched
             QCOMPARE(m_db->scalar(numbered), before);
         boxes.clear();
-        form.Command5->click();
+        ui.Command5->click();
         QCOMPARE(boxes.boxes().size(), 1);
         QVERIFY2(boxes.texts()[0].contains(explanation), qPrintable(boxes.texts()[0]));
     }
@@ -483,11 +481,12 @@ private slots:
     {
         MessageRecorder boxes;
         OwnerNumberForm form;
-        generateForOffice14(form);
+        Workbench ui(form);
+        QVERIFY(generateForOffice14(ui));
         boxes.answerNext(MsgAnswer::No);
-        form.Command3->click();
+        ui.Command3->click();
         QCOMPARE(boxes.texts(), QStringList{"您确定要保存业主编号吗？"});
-        QVERIFY(form.Command3->isEnabled());
+        QVERIFY(ui.Command3->isEnabled());
         QCOMPARE(office14Owners(QStringLiteral("y.业主编号 Is Not Null")), 0);
     }
 
@@ -495,29 +494,31 @@ private slots:
     {
         MessageRecorder boxes;
         OwnerNumberForm form;
-        chooseOffice(form, QStringLiteral("15"));
+        Workbench ui(form);
+        QVERIFY(ui.chooseOffice(QStringLiteral("15")));
         // Number every new owner of office 15 first.
         m_db->exec(QStringLiteral("Update 业主表 Set 业主编号 = 'X' Where 说明 = '新进户'"));
-        tickAll(form);
-        form.Command5->click();
-        QVERIFY(form.Command6->isEnabled());
+        ui.tickAll();
+        ui.Command5->click();
+        QVERIFY(ui.Command6->isEnabled());
         boxes.clear();
-        form.Command2->click();
+        ui.Command2->click();
         QCOMPARE(boxes.texts(),
                  QStringList{"所选楼栋的业主编号已经生产，不可重新编号！\r\n\r\n请去查看已经生成的业主编号！"});
-        QCOMPARE(form.MSFlexGrid1->rows(), 1);
-        QVERIFY(!form.Command6->isEnabled());
-        QVERIFY(!form.Command3->isEnabled());
+        QCOMPARE(ui.MSFlexGrid1->rows(), 1);
+        QVERIFY(!ui.Command6->isEnabled());
+        QVERIFY(!ui.Command3->isEnabled());
     }
 
     void headerOnlyGridAsksNothing()
     {
         MessageRecorder boxes;
         OwnerNumberForm form;
-        form.Command3->setEnabled(true);
-        form.Command6->setEnabled(true);
-        form.Command3->click();
-        form.Command6->click();
+        Workbench ui(form);
+        ui.Command3->setEnabled(true);
+        ui.Command6->setEnabled(true);
+        ui.Command3->click();
+        ui.Command6->click();
         QVERIFY(boxes.boxes().isEmpty());
     }
 
@@ -525,40 +526,42 @@ private slots:
     {
         MessageRecorder boxes;
         OwnerNumberForm form;
-        generateForOffice14(form);
-        QVERIFY(form.Command3->isEnabled());
+        Workbench ui(form);
+        QVERIFY(generateForOffice14(ui));
+        QVERIFY(ui.Command3->isEnabled());
         m_db->exec(QStringLiteral("Drop Table 业主表"));
         boxes.clear();
-        form.Command5->click();
+        ui.Command5->click();
         QCOMPARE(boxes.boxes().size(), 1);
         QVERIFY(boxes.texts().first().startsWith(QStringLiteral("运行时错误 '")));
         QCOMPARE(boxes.boxes().first().icon, MsgIcon::Critical);
-        QVERIFY(form.Picture5->isHidden());
-        QCOMPARE(form.MSFlexGrid1->rows(), 1);
-        QVERIFY(!form.Command3->isEnabled());
-        QVERIFY(!form.Command6->isEnabled());
-        QVERIFY(form.Command2->isEnabled());
-        QVERIFY(form.Combo1->isEnabled());
-        QVERIFY(form.MSFlexGrid1->redraw());
+        QVERIFY(ui.Picture5->isHidden());
+        QCOMPARE(ui.MSFlexGrid1->rows(), 1);
+        QVERIFY(!ui.Command3->isEnabled());
+        QVERIFY(!ui.Command6->isEnabled());
+        QVERIFY(ui.Command2->isEnabled());
+        QVERIFY(ui.Combo1->isEnabled());
+        QVERIFY(ui.MSFlexGrid1->redraw());
     }
 
     void failedUpdateStopsAndCountsWrittenRows()
     {
         MessageRecorder boxes;
         OwnerNumberForm form;
-        generateForOffice14(form);
+        Workbench ui(form);
+        QVERIFY(generateForOffice14(ui));
         // The fifth numbered row violates a rule of the database.
         QStringList ids;
         int failingRow = 0;
-        for (int r = 1; r < form.MSFlexGrid1->rows() && ids.size() < 5; ++r)
-            if (!form.MSFlexGrid1->textMatrix(r, 9).isEmpty()) {
-                ids << form.MSFlexGrid1->textMatrix(r, 12);
+        for (int r = 1; r < ui.MSFlexGrid1->rows() && ids.size() < 5; ++r)
+            if (!ui.MSFlexGrid1->textMatrix(r, GridColumn::OwnerNumber).isEmpty()) {
+                ids << ui.MSFlexGrid1->textMatrix(r, GridColumn::OwnerId);
                 failingRow = r;
             }
         m_db->exec(QStringLiteral("Create Trigger refuse Before Update On 业主表 When NEW.ZH_ID = %1 "
                                   "Begin Select Raise(Abort, '业主编号不允许修改'); End")
                        .arg(ids.last()));
-        form.Command3->click();
+        ui.Command3->click();
         QCOMPARE(boxes.boxes().size(), 2);
         const QString text = boxes.texts().at(1);
         QVERIFY2(text.startsWith(QStringLiteral("已写入 4 行，第 %1 行出错。\r\n运行时错误 '").arg(failingRow)),
@@ -567,23 +570,24 @@ private slots:
         QCOMPARE(m_db->scalar(QStringLiteral("Select count(*) From 业主表 Where 业主编号 Is Not Null And ZH_ID In (%1)")
                                   .arg(ids.join(u','))),
                  QStringLiteral("4"));
-        QVERIFY(form.Picture5->isHidden());
-        QVERIFY(form.Command3->isEnabled()); // the user can try again
-        QVERIFY(form.MSFlexGrid1->redraw());
+        QVERIFY(ui.Picture5->isHidden());
+        QVERIFY(ui.Command3->isEnabled()); // the user can try again
+        QVERIFY(ui.MSFlexGrid1->redraw());
     }
 
     void lockedDatabaseIsReportedNotFatal()
     {
         MessageRecorder boxes;
         OwnerNumberForm form;
-        generateForOffice14(form);
+        Workbench ui(form);
+        QVERIFY(generateForOffice14(ui));
         {
             QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("locker"));
             other.setDatabaseName(m_db->path());
             QVERIFY(other.open());
             QSqlQuery q(other);
             QVERIFY(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
-            form.Command3->click();
+            ui.Command3->click();
             q.exec(QStringLiteral("ROLLBACK"));
             other.close();
         }
@@ -591,21 +595,22 @@ private slots:
         QCOMPARE(boxes.boxes().size(), 2);
         QVERIFY2(boxes.texts().at(1).startsWith(QStringLiteral("已写入 0 行，第 ")), qPrintable(boxes.texts().at(1)));
         QVERIFY(boxes.texts().at(1).contains(QStringLiteral("locked")));
-        QVERIFY(form.Command3->isEnabled());
+        QVERIFY(ui.Command3->isEnabled());
     }
 
     void clickMarksTheVisibleRow()
     {
         MessageRecorder boxes;
         OwnerNumberForm form;
-        generateForOffice14(form);
+        Workbench ui(form);
+        QVERIFY(generateForOffice14(ui));
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        const QModelIndex cell = form.MSFlexGrid1->model()->index(2, 5);
-        form.MSFlexGrid1->setCurrentIndex(cell);
-        emit form.MSFlexGrid1->clicked(cell);
-        QCOMPARE(form.MSFlexGrid1->col(), 0);
-        QCOMPARE(form.MSFlexGrid1->colSel(), 9);
+        const QModelIndex cell = ui.MSFlexGrid1->model()->index(2, 5);
+        ui.MSFlexGrid1->setCurrentIndex(cell);
+        emit ui.MSFlexGrid1->clicked(cell);
+        QCOMPARE(ui.MSFlexGrid1->col(), 0);
+        QCOMPARE(ui.MSFlexGrid1->colSel(), int(GridColumn::OwnerNumber));
     }
 };
 

@@ -65,16 +65,21 @@ int main(int argc, char** argv)
     main->findChild<QAction*>(QStringLiteral("业主编号管理"))->trigger();
     settle();
     auto* form = main->findChild<OwnerNumberForm*>();
-    const int office = form->Combo1->findText(QStringLiteral("14 "), Qt::MatchStartsWith);
-    form->Combo1->setCurrentIndex(office);
-    emit form->Combo1->activated(office);
-    form->Check1->setChecked(true);
-    emit form->Check1->clicked(true);
-    form->Command2->click();
+    auto* offices = form->findChild<QComboBox*>(QStringLiteral("Combo1"));
+    const int office = offices->findText(QStringLiteral("14 "), Qt::MatchStartsWith);
+    offices->setCurrentIndex(office);
+    emit offices->activated(office);
+    auto* all = form->findChild<QCheckBox*>(QStringLiteral("Check1"));
+    all->setChecked(true);
+    emit all->clicked(true);
+    const auto click = [form](const char* button) {
+        form->findChild<QPushButton*>(QString::fromLatin1(button))->click();
+    };
+    click("Command2");
     save(main, folder + QStringLiteral("/workbench-generate%1.png").arg(suffix));
 
-    form->Command3->click();
-    form->Command5->click();
+    click("Command3");
+    click("Command5");
     save(main, folder + QStringLiteral("/workbench-view%1.png").arg(suffix));
     return 0;
 }
