@@ -58,9 +58,11 @@ QStringList row(const QString& code, const QString& value)
 }
 } // namespace
 
-class TestDeductionForm : public QObject
+class TestDeductionForm : public GlobalConnectionTest
 {
     Q_OBJECT
+public:
+    TestDeductionForm() : GlobalConnectionTest(FixtureDatabase::Empty) {}
 
 private slots:
     void initTestCase();
@@ -87,7 +89,6 @@ private slots:
     void keyboardAsTheLayoutAndButtonsSay();
 
 private:
-    std::unique_ptr<FixtureDatabase> m_db;
     std::unique_ptr<MessageRecorder> m_messages;
 };
 
@@ -98,8 +99,7 @@ void TestDeductionForm::initTestCase()
 
 void TestDeductionForm::init()
 {
-    m_db = std::make_unique<FixtureDatabase>();
-    openGlobalConnection(*m_db);
+    openFixture(FixtureDatabase::Empty);
     m_messages = std::make_unique<MessageRecorder>();
 }
 
@@ -107,8 +107,7 @@ void TestDeductionForm::cleanup()
 {
     SetMainWindowClientArea(nullptr);
     m_messages.reset();
-    gConn().close();
-    m_db.reset();
+    closeFixture();
 }
 
 void TestDeductionForm::controlsAsDesigned()
@@ -206,7 +205,7 @@ void TestDeductionForm::noRowShowsNothingAndFirstSaveInserts()
     f.choose(1, 1); // 按年
     f.choose(2, 6); // 7 月份
     f.save();
-    QCOMPARE(m_db->rows(kSelectRows), QList<QStringList>{row("银行扣款方式", "按年,7")});
+    QCOMPARE(db().rows(kSelectRows), QList<QStringList>{row("银行扣款方式", "按年,7")});
     QCOMPARE(f.stored(), QStringList({"按年", "7"}));
     QCOMPARE(m_messages->texts(), QStringList{"银行扣款方式保存成功！"});
     QCOMPARE(m_messages->boxes().first().icon, MsgIcon::Information);
@@ -215,7 +214,7 @@ void TestDeductionForm::noRowShowsNothingAndFirstSaveInserts()
     // The second save finds the row it inserted.
     f.choose(1, 0);
     f.save();
-    QCOMPARE(m_db->rows(kSelectRows), QList<QStringList>{row("银行扣款方式", "按月")});
+    QCOMPARE(db().rows(kSelectRows), QList<QStringList>{row("银行扣款方式", "按月")});
 }
 
 void TestDeductionForm::showsStoredValue_data()
@@ -240,7 +239,7 @@ void TestDeductionForm::showsStoredValue()
     QFETCH(QString, valueSql);
     QFETCH(QStringList, shown);
     QFETCH(QStringList, messages);
-    insertSetting(*m_db, valueSql);
+    insertSetting(db(), valueSql);
     Form f;
     QCOMPARE(f.stored(), shown);
     QCOMPARE(m_messages->texts(), messages);
@@ -255,24 +254,23 @@ void TestDeductionForm::showsStoredValue()
 
 void TestDeductionForm::lastRecognisedRowWinsAndSaveUpdatesEveryRow()
 {
-    insertSetting(*m_db, QStringLiteral("'按年,3'"));
-    insertSetting(*m_db, QStringLiteral("'按季,1,4,7,10'"));
-    insertSetting(*m_db, QStringLiteral("'按周'"));
-    m_db->exec(QStringLiteral("Insert Into SystemSetup (Code, Value) Values ('其他设置', '按年,5')"));
+    insertSetting(db(), QStringLiteral("'按年,3'"));
+    insertSetting(db(), QStringLiteral("'按季,1,4,7,10'"));
+    insertSetting(db(), QStringLiteral("'按周'"));
+    db().exec(QStringLiteral("Insert Into SystemSetup (Code, Value) Values ('其他设置', '按年,5')"));
     Form f;
     QCOMPARE(f.stored(), QStringList({"按季", "1,4,7,10"}));
 
     f.choose(1, 1);
     f.choose(2, 11);
     f.save();
-    QCOMPARE(m_db->rows(kSelectRows),
-             (QList<QStringList>{row("银行扣款方式", "按年,12"), row("银行扣款方式", "按年,12"),
-                                 row("银行扣款方式", "按年,12"), row("其他设置", "按年,5")}));
+    QCOMPARE(db().rows(kSelectRows), (QList<QStringList>{row("银行扣款方式", "按年,12"), row("银行扣款方式", "按年,12"),
+                                                         row("银行扣款方式", "按年,12"), row("其他设置", "按年,5")}));
 }
 
 void TestDeductionForm::loadFailureIsReported()
 {
-    m_db->exec(QStringLiteral("Drop Table SystemSetup"));
+    db().exec(QStringLiteral("Drop Table SystemSetup"));
     Form f;
     QCOMPARE(m_messages->boxes().size(), 1);
     const MsgRecord box = m_messages->boxes().first();
@@ -343,7 +341,7 @@ void TestDeductionForm::saveRoundTrip()
     QFETCH(int, month);
     QFETCH(QString, stored);
     QFETCH(QStringList, shown);
-    insertSetting(*m_db, QLatin1Char('\'') + before + QLatin1Char('\''));
+    insertSetting(db(), QLatin1Char('\'') + before + QLatin1Char('\''));
     {
         Form f;
         f.choose(1, cycle);
@@ -353,7 +351,7 @@ void TestDeductionForm::saveRoundTrip()
         QCOMPARE(m_messages->texts(), QStringList{"银行扣款方式保存成功！"});
         QCOMPARE(f.stored(), shown);
     }
-    QCOMPARE(m_db->rows(kSelectRows), QList<QStringList>{row("银行扣款方式", stored)});
+    QCOMPARE(db().rows(kSelectRows), QList<QStringList>{row("银行扣款方式", stored)});
 
     // A fresh form reads back exactly what was saved.
     m_messages->clear();
@@ -372,7 +370,7 @@ void TestDeductionForm::saveWithoutMonthIsRefused_data()
 void TestDeductionForm::saveWithoutMonthIsRefused()
 {
     QFETCH(int, cycle);
-    insertSetting(*m_db, QStringLiteral("'按月'"));
+    insertSetting(db(), QStringLiteral("'按月'"));
     Form f;
     f.showActive();
     f.choose(1, cycle);
@@ -381,7 +379,7 @@ void TestDeductionForm::saveWithoutMonthIsRefused()
     QCOMPARE(m_messages->boxes().first().icon, MsgIcon::Information);
     QCOMPARE(m_messages->boxes().first().title, QStringLiteral("系统提示"));
     QCOMPARE(QApplication::focusWidget(), f.combo(2));
-    QCOMPARE(m_db->rows(kSelectRows), QList<QStringList>{row("银行扣款方式", "按月")});
+    QCOMPARE(db().rows(kSelectRows), QList<QStringList>{row("银行扣款方式", "按月")});
     QCOMPARE(f.stored(), QStringList({"按月", ""}));
 }
 
@@ -390,7 +388,7 @@ void TestDeductionForm::saveWithoutCycleStoresNothing()
     // Nothing stored yet, and a row already there: neither may end up holding a bare ",".
     for (const bool existing : {false, true}) {
         if (existing)
-            insertSetting(*m_db, QStringLiteral("'按年,3'"));
+            insertSetting(db(), QStringLiteral("'按年,3'"));
         m_messages->clear();
         Form f;
         f.showActive();
@@ -400,15 +398,15 @@ void TestDeductionForm::saveWithoutCycleStoresNothing()
         QCOMPARE(m_messages->boxes().first().title, QStringLiteral("系统提示"));
         QCOMPARE(QApplication::focusWidget(), f.combo(1));
         if (existing)
-            QCOMPARE(m_db->rows(kSelectRows), QList<QStringList>{row("银行扣款方式", "按年,3")});
+            QCOMPARE(db().rows(kSelectRows), QList<QStringList>{row("银行扣款方式", "按年,3")});
         else
-            QVERIFY(m_db->rows(kSelectRows).isEmpty());
+            QVERIFY(db().rows(kSelectRows).isEmpty());
     }
 }
 
 void TestDeductionForm::databaseFailureDuringSave()
 {
-    insertSetting(*m_db, QStringLiteral("'按月'"));
+    insertSetting(db(), QStringLiteral("'按月'"));
     Form f;
     f.choose(1, 2);
     f.choose(2, 2);
@@ -417,7 +415,7 @@ void TestDeductionForm::databaseFailureDuringSave()
     gConn().execute(QStringLiteral("PRAGMA busy_timeout=0"));
     {
         QSqlDatabase locker = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("locker"));
-        locker.setDatabaseName(m_db->path());
+        locker.setDatabaseName(db().path());
         QVERIFY(locker.open());
         QSqlQuery lock(locker);
         QVERIFY2(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")), qPrintable(lock.lastError().text()));
@@ -435,13 +433,13 @@ void TestDeductionForm::databaseFailureDuringSave()
         locker.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("locker"));
-    QCOMPARE(m_db->rows(kSelectRows), QList<QStringList>{row("银行扣款方式", "按月")});
+    QCOMPARE(db().rows(kSelectRows), QList<QStringList>{row("银行扣款方式", "按月")});
 
     // The form stays usable: the same choice saves once the lock is gone.
     m_messages->clear();
     f.save();
     QCOMPARE(m_messages->texts(), QStringList{"银行扣款方式保存成功！"});
-    QCOMPARE(m_db->rows(kSelectRows), QList<QStringList>{row("银行扣款方式", "按季,3,6,9,12")});
+    QCOMPARE(db().rows(kSelectRows), QList<QStringList>{row("银行扣款方式", "按季,3,6,9,12")});
     QCOMPARE(f.stored(), QStringList({"按季", "3,6,9,12"}));
 }
 
@@ -455,7 +453,7 @@ void TestDeductionForm::exitClosesAndMenuEntryShowsModal()
         QCOMPARE(f.dialog->result(), int(QDialog::Rejected));
     }
 
-    insertSetting(*m_db, QStringLiteral("'按年,7'"));
+    insertSetting(db(), QStringLiteral("'按年,7'"));
     QString name, title, shownCycle;
     bool modal = false;
     QTimer::singleShot(0, this, [&] {
@@ -493,7 +491,7 @@ void TestDeductionForm::keyboardAsTheLayoutAndButtonsSay()
     QTest::keyClick(f.combo(1), Qt::Key_Return);
     QVERIFY(f.dialog->isVisible());
     QVERIFY(m_messages->boxes().isEmpty());
-    QVERIFY(m_db->rows(kSelectRows).isEmpty());
+    QVERIFY(db().rows(kSelectRows).isEmpty());
     QTest::keyClick(f.combo(1), Qt::Key_Escape);
     QVERIFY(!f.dialog->isVisible());
     QCOMPARE(f.dialog->result(), int(QDialog::Rejected));

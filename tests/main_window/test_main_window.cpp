@@ -33,11 +33,13 @@ void flushDeletes()
 }
 } // namespace
 
-class TestMainWindow : public QObject
+class TestMainWindow : public GlobalConnectionTest
 {
     Q_OBJECT
+public:
+    TestMainWindow() : GlobalConnectionTest(FixtureDatabase::Demo) {}
+
 private slots:
-    void init();
     void menuBarAsDesigned();
     void ownerNumbersOpenOnceAndAfreshAfterClose();
     void openChildComesToTheFront();
@@ -48,15 +50,7 @@ private slots:
     void closeAnsweredNoKeepsEverything();
     void closeAnsweredYesEnds();
     void closeDuringCommandIsIgnored();
-
-private:
-    FixtureDatabase m_db{FixtureDatabase::Demo};
 };
-
-void TestMainWindow::init()
-{
-    openGlobalConnection(m_db);
-}
 
 void TestMainWindow::menuBarAsDesigned()
 {

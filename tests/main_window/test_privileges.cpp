@@ -44,9 +44,12 @@ const QString kAllKeptOnly =
     QStringLiteral("-业主编号,-业主编号管理,-扣款方式,-银行扣款方式设置,退出系统,退出,关于,关于软件,联系我们");
 } // namespace
 
-class TestPrivileges : public QObject
+class TestPrivileges : public GlobalConnectionTest
 {
     Q_OBJECT
+public:
+    TestPrivileges() : GlobalConnectionTest(FixtureDatabase::Empty) {}
+
 private slots:
     void menuItemsInControlOrder();
     void queryText();
@@ -128,14 +131,12 @@ void TestPrivileges::privileges()
     QFETCH(QStringList, rows);
     QFETCH(QString, post);
     QFETCH(QString, expected);
-    FixtureDatabase db;
-    grant(db, grantedPost, rows);
+    grant(db(), grantedPost, rows);
     // Rows of another module or not granted change nothing.
-    db.exec(QStringLiteral("INSERT INTO GroupPrivilege VALUES ('G1', '退出', 0, '其它模块')"));
-    db.exec(QStringLiteral("INSERT INTO 岗位权限设置 VALUES (2, 'G2', '%1', 0)")
-                .arg(QString(grantedPost).replace(QLatin1Char('\''), QStringLiteral("''"))));
-    db.exec(QStringLiteral("INSERT INTO GroupPrivilege VALUES ('G2', '联系我们', 0, '%1')").arg(kMemo));
-    openGlobalConnection(db);
+    db().exec(QStringLiteral("INSERT INTO GroupPrivilege VALUES ('G1', '退出', 0, '其它模块')"));
+    db().exec(QStringLiteral("INSERT INTO 岗位权限设置 VALUES (2, 'G2', '%1', 0)")
+                  .arg(QString(grantedPost).replace(QLatin1Char('\''), QStringLiteral("''"))));
+    db().exec(QStringLiteral("INSERT INTO GroupPrivilege VALUES ('G2', '联系我们', 0, '%1')").arg(kMemo));
     setPost(post);
     MessageRecorder boxes;
     MainWindow w;
@@ -156,10 +157,8 @@ void TestPrivileges::failureLeavesFirstPass()
 {
     QFETCH(QString, breakage);
     QFETCH(QString, number);
-    FixtureDatabase db;
-    grant(db, QStringLiteral("P01"), {QStringLiteral("业主编号=1")});
-    db.exec(breakage);
-    openGlobalConnection(db);
+    grant(db(), QStringLiteral("P01"), {QStringLiteral("业主编号=1")});
+    db().exec(breakage);
     setPost(QStringLiteral("P01"));
     MessageRecorder boxes;
     MainWindow w;
@@ -184,8 +183,6 @@ void TestPrivileges::loadLeavesMenuAlone()
 {
     // Whoever starts it, the super user or not, and with a database that would refuse every
     // item: the menu is as built.
-    FixtureDatabase db;
-    openGlobalConnection(db);
     for (const QString& user : {QStringLiteral("超级用户"), QStringLiteral("demo")}) {
         std::array<QString, 10> fields;
         fields[0] = user;

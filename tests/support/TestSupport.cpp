@@ -38,7 +38,15 @@ EndRecorder::~EndRecorder()
     ProgramEndSeam::clearHandler();
 }
 
-void openGlobalConnection(const FixtureDatabase& db)
+void GlobalConnectionTest::openFixture(FixtureDatabase::Content content)
 {
-    gConn().open(db.connectionString());
+    m_db = std::make_unique<FixtureDatabase>(content);
+    gConn().open(m_db->connectionString());
+    SetIdentityFields({"U1", "演示操作员", "", "物业部", "ADMIN", "管理员", "", "", "", ""});
+}
+
+void GlobalConnectionTest::closeFixture()
+{
+    gConn().close();
+    m_db.reset();
 }

@@ -4,8 +4,10 @@
 #include "support/Fixtures.h"
 
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 
 // Records every message box and answers it from a queue (OK / Yes by default).
 class MessageRecorder
@@ -35,5 +37,25 @@ private:
     int m_count = 0;
 };
 
-// Opens gConn on the fixture and sets the identity fields used by the forms.
-void openGlobalConnection(const FixtureDatabase& db);
+// The base of a test class whose every test function runs with gConn open on a fresh fixture
+// database and a demo operator's identity fields set, and gConn closed afterwards. QtTest finds its
+// init() and cleanup() by name; a class with its own calls openFixture() and closeFixture().
+class GlobalConnectionTest : public QObject
+{
+    Q_OBJECT
+public:
+    explicit GlobalConnectionTest(FixtureDatabase::Content content) : m_content(content) {}
+
+protected:
+    const FixtureDatabase& db() const { return *m_db; }
+    void openFixture(FixtureDatabase::Content content);
+    void closeFixture();
+
+private slots:
+    void init() { openFixture(m_content); }
+    void cleanup() { closeFixture(); }
+
+private:
+    FixtureDatabase::Content m_content;
+    std::unique_ptr<FixtureDatabase> m_db;
+};

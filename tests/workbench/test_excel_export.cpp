@@ -150,11 +150,13 @@ void fillGrid(FlexGrid& grid)
 
 } // namespace
 
-class ExcelExportTest : public QObject
+class ExcelExportTest : public GlobalConnectionTest
 {
     Q_OBJECT
+public:
+    ExcelExportTest() : GlobalConnectionTest(FixtureDatabase::Empty) {}
+
 private:
-    std::unique_ptr<FixtureDatabase> m_db;
     std::unique_ptr<QTemporaryDir> m_dir;
 
     QString dirPath(const QString& name = {}) const { return name.isEmpty() ? m_dir->path() : m_dir->filePath(name); }
@@ -173,16 +175,13 @@ private:
 private slots:
     void init()
     {
-        m_db = std::make_unique<FixtureDatabase>(FixtureDatabase::Empty);
-        openGlobalConnection(*m_db);
-        SetIdentityFields({"U1", "演示操作员", "", "物业部", "ADMIN", "管理员", "", "", "", ""});
+        openFixture(FixtureDatabase::Empty);
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
     }
     void cleanup()
     {
-        gConn().close();
-        m_db.reset();
+        closeFixture();
         m_dir.reset();
     }
 
@@ -403,9 +402,8 @@ private slots:
 
     void exportFromDemoDatabase()
     {
-        gConn().close();
-        m_db = std::make_unique<FixtureDatabase>(FixtureDatabase::Demo);
-        openGlobalConnection(*m_db);
+        closeFixture();
+        openFixture(FixtureDatabase::Demo);
         OwnerNumberForm form;
         const Workbench ui(form);
         ui.Combo1->setCurrentIndex(0);

@@ -50,34 +50,28 @@ QStringList nodeKeys(const Workbench& ui)
 }
 } // namespace
 
-class WorkbenchTest : public QObject
+class WorkbenchTest : public GlobalConnectionTest
 {
     Q_OBJECT
-private:
-    std::unique_ptr<FixtureDatabase> m_db;
+public:
+    WorkbenchTest() : GlobalConnectionTest(FixtureDatabase::Demo) {}
 
+private:
     // Owners of office 14 that match `condition` (on 业主表 as y).
     int office14Owners(const QString& condition) const
     {
-        return m_db
-            ->scalar(QStringLiteral("Select count(*) From 业主表 y Join 室表 s On s.S_ID = y.S_ID Join 楼表 l "
-                                    "On l.L_ID = s.L_ID Where l.管理处 = '14' And ") +
-                     condition)
+        return db()
+            .scalar(QStringLiteral("Select count(*) From 业主表 y Join 室表 s On s.S_ID = y.S_ID Join 楼表 l "
+                                   "On l.L_ID = s.L_ID Where l.管理处 = '14' And ") +
+                    condition)
             .toInt();
     }
 
 private slots:
     void init()
     {
-        m_db = std::make_unique<FixtureDatabase>(FixtureDatabase::Demo);
-        openGlobalConnection(*m_db);
+        openFixture(FixtureDatabase::Demo);
         gConn().execute(QStringLiteral("PRAGMA busy_timeout=0"));
-        SetIdentityFields({"U1", "演示操作员", "", "物业部", "ADMIN", "管理员", "", "", "", ""});
-    }
-    void cleanup()
-    {
-        gConn().close();
-        m_db.reset();
     }
 
     void loadShowsEmptyGridOfficesAndIdentity()
@@ -267,7 +261,7 @@ private slots:
 
     void officeWithoutBuildingsLeavesEmptyVisibleTree()
     {
-        m_db->exec(QStringLiteral("Delete From 楼表 Where 管理处 = '16'"));
+        db().exec(QStringLiteral("Delete From 楼表 Where 管理处 = '16'"));
         OwnerNumberForm form;
         Workbench ui(form);
         QVERIFY(ui.chooseOffice(QStringLiteral("16")));
@@ -351,8 +345,8 @@ private slots:
         // The grid's own number for its first numbered row is what the table holds.
         for (int r = 1; r < ui.MSFlexGrid1->rows(); ++r)
             if (!ui.MSFlexGrid1->textMatrix(r, GridColumn::OwnerNumber).isEmpty()) {
-                QCOMPARE(m_db->scalar(QStringLiteral("Select 业主编号 From 业主表 Where ZH_ID = ") +
-                                      ui.MSFlexGrid1->textMatrix(r, GridColumn::OwnerId)),
+                QCOMPARE(db().scalar(QStringLiteral("Select 业主编号 From 业主表 Where ZH_ID = ") +
+                                     ui.MSFlexGrid1->textMatrix(r, GridColumn::OwnerId)),
                          ui.MSFlexGrid1->textMatrix(r, GridColumn::OwnerNumber));
                 break;
             }
@@ -387,13 +381,13 @@ private slots:
     void largeIdsWriteTheirOwnRow()
     {
         const QString big = QStringLiteral("9007199254740993"); // 2^53 + 1
-        m_db->exec(QStringLiteral("Insert Into 室表 (S_ID, L_ID, 室, 字) Select 900001, L_ID, '9901', '室' From 楼表 "
-                                  "Where 管理处 = '14' And 地址2 = '3幢'"));
-        m_db->exec(QStringLiteral("Insert Into 业主表 (ZH_ID, S_ID, 姓名, 说明, 业主编号) Values "
-                                  "(%1, 900001, '大号业主', '新进户', Null), "
-                                  "(9007199254740992, 900001, '邻居甲', '迁出', '旧甲'), "
-                                  "(9007199254740990, 900001, '邻居乙', '迁出', '旧乙')")
-                       .arg(big));
+        db().exec(QStringLiteral("Insert Into 室表 (S_ID, L_ID, 室, 字) Select 900001, L_ID, '9901', '室' From 楼表 "
+                                 "Where 管理处 = '14' And 地址2 = '3幢'"));
+        db().exec(QStringLiteral("Insert Into 业主表 (ZH_ID, S_ID, 姓名, 说明, 业主编号) Values "
+                                 "(%1, 900001, '大号业主', '新进户', Null), "
+                                 "(9007199254740992, 900001, '邻居甲', '迁出', '旧甲'), "
+                                 "(9007199254740990, 900001, '邻居乙', '迁出', '旧乙')")
+                      .arg(big));
         const auto rowOf = [big](const Workbench& ui) {
             for (int r = 1; r < ui.MSFlexGrid1->rows(); ++r)
                 if (ui.MSFlexGrid1->textMatrix(r, GridColumn::OwnerId) == big)
@@ -401,8 +395,8 @@ private slots:
             return -1;
         };
         const auto neighbours = [this] {
-            return m_db->rows(QStringLiteral("Select 业主编号 From 业主表 Where ZH_ID In (9007199254740990, "
-                                             "9007199254740992) Order By ZH_ID"));
+            return db().rows(QStringLiteral("Select 业主编号 From 业主表 Where ZH_ID In (9007199254740990, "
+                                            "9007199254740992) Order By ZH_ID"));
         };
         const QList<QStringList> untouched{{QStringLiteral("旧乙")}, {QStringLiteral("旧甲")}};
 
@@ -415,7 +409,7 @@ private slots:
         const QString number = ui.MSFlexGrid1->textMatrix(row, GridColumn::OwnerNumber);
         QVERIFY(!number.isEmpty());
         ui.Command3->click();
-        QCOMPARE(m_db->scalar(QStringLiteral("Select 业主编号 From 业主表 Where ZH_ID = ") + big), number);
+        QCOMPARE(db().scalar(QStringLiteral("Select 业主编号 From 业主表 Where ZH_ID = ") + big), number);
         QCOMPARE(neighbours(), untouched);
 
         ui.Command5->click();
@@ -425,7 +419,7 @@ private slots:
         ui.Command6->click();
         QCOMPARE(boxes.texts().size(), 2);
         QCOMPARE(boxes.texts().last(), QStringLiteral("业主编号清除完毕！"));
-        QCOMPARE(m_db->scalar(QStringLiteral("Select 业主编号 From 业主表 Where ZH_ID = ") + big),
+        QCOMPARE(db().scalar(QStringLiteral("Select 业主编号 From 业主表 Where ZH_ID = ") + big),
                  QStringLiteral("<NULL>"));
         QCOMPARE(neighbours(), untouched);
     }
@@ -449,10 +443,10 @@ private slots:
         OwnerNumberForm form;
         Workbench ui(form);
         QVERIFY(generateForOffice14(ui));
-        const QString path = m_db->path();
+        const QString path = db().path();
         const QString other = path + QStringLiteral(".other");
         const QString numbered = QStringLiteral("Select count(*) From 业主表 Where 业主编号 Is Not Null");
-        const QString before = m_db->scalar(numbered);
+        const QString before = db().scalar(numbered);
         if (how == QStringLiteral("delete")) {
             QVERIFY(QFile::remove(path));
         } else if (how == QStringLiteral("replace")) {
@@ -470,7 +464,7 @@ private slots:
         QVERIFY2(boxes.texts()[1].contains(explanation), qPrintable(boxes.texts()[1]));
         QVERIFY(ui.Command3->isEnabled());
         if (how == QStringLiteral("replace")) // the file now at the path is untouched
-            QCOMPARE(m_db->scalar(numbered), before);
+            QCOMPARE(db().scalar(numbered), before);
         boxes.clear();
         ui.Command5->click();
         QCOMPARE(boxes.boxes().size(), 1);
@@ -497,7 +491,7 @@ private slots:
         Workbench ui(form);
         QVERIFY(ui.chooseOffice(QStringLiteral("15")));
         // Number every new owner of office 15 first.
-        m_db->exec(QStringLiteral("Update 业主表 Set 业主编号 = 'X' Where 说明 = '新进户'"));
+        db().exec(QStringLiteral("Update 业主表 Set 业主编号 = 'X' Where 说明 = '新进户'"));
         ui.tickAll();
         ui.Command5->click();
         QVERIFY(ui.Command6->isEnabled());
@@ -529,7 +523,7 @@ private slots:
         Workbench ui(form);
         QVERIFY(generateForOffice14(ui));
         QVERIFY(ui.Command3->isEnabled());
-        m_db->exec(QStringLiteral("Drop Table 业主表"));
+        db().exec(QStringLiteral("Drop Table 业主表"));
         boxes.clear();
         ui.Command5->click();
         QCOMPARE(boxes.boxes().size(), 1);
@@ -558,17 +552,17 @@ private slots:
                 ids << ui.MSFlexGrid1->textMatrix(r, GridColumn::OwnerId);
                 failingRow = r;
             }
-        m_db->exec(QStringLiteral("Create Trigger refuse Before Update On 业主表 When NEW.ZH_ID = %1 "
-                                  "Begin Select Raise(Abort, '业主编号不允许修改'); End")
-                       .arg(ids.last()));
+        db().exec(QStringLiteral("Create Trigger refuse Before Update On 业主表 When NEW.ZH_ID = %1 "
+                                 "Begin Select Raise(Abort, '业主编号不允许修改'); End")
+                      .arg(ids.last()));
         ui.Command3->click();
         QCOMPARE(boxes.boxes().size(), 2);
         const QString text = boxes.texts().at(1);
         QVERIFY2(text.startsWith(QStringLiteral("已写入 4 行，第 %1 行出错。\r\n运行时错误 '").arg(failingRow)),
                  qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("业主编号不允许修改")));
-        QCOMPARE(m_db->scalar(QStringLiteral("Select count(*) From 业主表 Where 业主编号 Is Not Null And ZH_ID In (%1)")
-                                  .arg(ids.join(u','))),
+        QCOMPARE(db().scalar(QStringLiteral("Select count(*) From 业主表 Where 业主编号 Is Not Null And ZH_ID In (%1)")
+                                 .arg(ids.join(u','))),
                  QStringLiteral("4"));
         QVERIFY(ui.Picture5->isHidden());
         QVERIFY(ui.Command3->isEnabled()); // the user can try again
@@ -583,7 +577,7 @@ private slots:
         QVERIFY(generateForOffice14(ui));
         {
             QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("locker"));
-            other.setDatabaseName(m_db->path());
+            other.setDatabaseName(db().path());
             QVERIFY(other.open());
             QSqlQuery q(other);
             QVERIFY(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
