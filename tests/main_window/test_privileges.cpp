@@ -4,6 +4,7 @@
 #include "support/TestSupport.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QMenuBar>
 #include <QtTest>
 
@@ -100,6 +101,10 @@ void TestPrivileges::privileges_data()
                                    << p
                                    << QStringLiteral("业主编号,业主编号管理,-扣款方式,-银行扣款方式设置,退出系统,退出,"
                                                      "关于,关于软件,联系我们");
+    QTest::newRow("Popedom -1 enables, as the classic true")
+        << p << QStringList{QStringLiteral("扣款方式=-1")} << p
+        << QStringLiteral("-业主编号,-业主编号管理,扣款方式,-银行扣款方式设置,"
+                          "退出系统,退出,关于,关于软件,联系我们");
     QTest::newRow("Popedom false disables")
         << p << QStringList{QStringLiteral("扣款方式=1"), QStringLiteral("银行扣款方式设置=0")} << p
         << QStringLiteral("-业主编号,-业主编号管理,扣款方式,-银行扣款方式设置,"
@@ -140,7 +145,16 @@ void TestPrivileges::privileges()
     setPost(post);
     MessageRecorder boxes;
     MainWindow w;
+    // A separator, and a second item with a name already used: neither is changed by a row.
+    QMenu* first = w.menuBar()->actions().first()->menu();
+    QAction* separator = first->addSeparator();
+    QAction* twin = first->addAction(QStringLiteral("业主编号管理"));
+    twin->setObjectName(QStringLiteral("业主编号管理"));
     w.权限设置(kMemo);
+    QVERIFY(separator->isEnabled());
+    QVERIFY(!twin->isEnabled());
+    delete separator;
+    delete twin;
     QCOMPARE(states(w).join(QLatin1Char(',')), expected);
     QCOMPARE(boxes.texts(), QStringList{});
 }

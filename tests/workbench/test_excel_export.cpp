@@ -137,10 +137,11 @@ const QList<QStringList> kRows = {
     {"3", "", "澄岭花园12栋2单元1201室", "14", "A", "012", "2", "1201", "A", "14A01221201A", "33", "503", "9003"},
 };
 
-void fillGrid(FlexGrid& grid)
+// The first `rooms` of kRows.
+void fillGrid(FlexGrid& grid, int rooms = kRows.size())
 {
     grid.setRows(1);
-    for (const QStringList& row : kRows)
+    for (const QStringList& row : kRows.mid(0, rooms))
         grid.addItem(row.join(u'\t'));
     // Widths as the fill leaves them: each visible column at least as wide as its texts.
     const int widths[10] = {450, 1650, 3600, 1000, 1000, 800, 900, 850, 1000, 2100};
@@ -354,6 +355,17 @@ private slots:
         QVERIFY(barShownAgain(ui));
         QVERIFY(grid.redraw());
         QCOMPARE(grid.rows(), 4);
+
+        // One room: its row is the first and the last data row, bordered all the same.
+        fillGrid(grid, 1);
+        DialogAnswer oneRoom(dirPath(QStringLiteral("一户")));
+        ui.Command4->click();
+        const Sheet single = readWorkbook(dirPath(QStringLiteral("一户.xlsx")));
+        QCOMPARE(single.json.value(QStringLiteral("maxRow")).toInt(), 6);
+        for (int col = 1; col <= n; ++col) {
+            QCOMPARE(single.borders(5, col), QStringList(4, QStringLiteral("thin")));
+            QCOMPARE(single.borders(6, col), QStringList(4, QStringLiteral("none")));
+        }
     }
 
     // While it writes, the progress bar stands where the buttons were; afterwards they are back.
