@@ -496,8 +496,7 @@ private slots:
         MessageRecorder boxes;
         OwnerNumberForm form;
         Workbench ui(form);
-        const QStringList twoParts{
-            "所选楼栋的业主编号已经生产，不可重新编号！\r\n\r\n请去查看已经生成的业主编号！"};
+        const QStringList twoParts{"所选楼栋的业主编号已经生产，不可重新编号！\r\n\r\n请去查看已经生成的业主编号！"};
         QVERIFY(ui.chooseOffice(QStringLiteral("15")));
         ui.tickAll();
         ui.Command2->click();
