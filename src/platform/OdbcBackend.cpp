@@ -254,10 +254,6 @@ SQLRETURN execDirect(SQLHSTMT statement, const QString& sql)
     return SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size()));
 }
 
-RuntimeError notOpen()
-{
-    return RuntimeError(3709, QStringLiteral("连接未打开，无法执行此操作。"));
-}
 } // namespace
 
 OdbcConnection::OdbcConnection() = default;
@@ -328,8 +324,6 @@ QString OdbcConnection::dbmsName() const
 
 std::unique_ptr<RowSource> OdbcConnection::query(const QString& sql)
 {
-    if (!m_dbc)
-        throw notOpen();
     StatementHandle statement(m_dbc);
     SQLRETURN rc = execDirect(statement.get(), sql);
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
@@ -351,8 +345,6 @@ std::unique_ptr<RowSource> OdbcConnection::query(const QString& sql)
 
 void OdbcConnection::execute(const QString& sql, const std::function<void(int)>& ran, RequestFailure* failure)
 {
-    if (!m_dbc)
-        throw notOpen();
     StatementHandle statement(m_dbc);
     std::optional<RuntimeError> first;
     RequestFailure where;

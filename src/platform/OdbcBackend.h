@@ -35,7 +35,7 @@ public:
     // The DBMS the driver reports ("Microsoft SQL Server", "SQLite", ...).
     QString dbmsName() const;
 
-    // The first result set of a request, read forward only; the rest of the request is read
+    // Both need an open connection (the caller checks). The first result set of a request, read forward only; the rest of the request is read
     // when its rows are.
     std::unique_ptr<RowSource> query(const QString& sql);
 
