@@ -6,7 +6,6 @@
 #include "DemoData.h"
 #include "Floor.h"
 #include "Probe.h"
-#include "support/StandIn.h"
 #include "app/Module1.h"
 #include "engine/GridBuilders.h"
 #include "engine/OwnerNumberRule.h"
@@ -14,6 +13,7 @@
 #include "platform/FlexGrid.h"
 #include "platform/Fonts.h"
 #include "platform/MessageBox.h"
+#include "support/StandIn.h"
 #include "workbench/OwnerNumberForm.h"
 #include "workbench/OwnerNumberStatements.h"
 
@@ -188,8 +188,9 @@ int main(int argc, char** argv)
             sizes << n.toInt();
     }
     if (gLatencyMs >= 0) {
-        std::printf("往返时间 %d ms\n\n| 室数 | 步骤 | 请求数 | 程序 (s) | 峰值内存 (MB) |\n|---:|---|---:|---:|---:|\n",
-                    gLatencyMs);
+        std::printf(
+            "往返时间 %d ms\n\n| 室数 | 步骤 | 请求数 | 程序 (s) | 峰值内存 (MB) |\n|---:|---|---:|---:|---:|\n",
+            gLatencyMs);
         for (int n : sizes) {
             QList<int> requests;
             const QList<Row> rows = runOnServer(n, requests);

@@ -52,7 +52,8 @@ QString ownersSql(SqlDialect dialect, const QStringList& ownerIds)
         ids << sqlNumber(id);
     return QStringLiteral("Select 业主表.ZH_ID, 业主表.姓名,") + address +
            QStringLiteral(" (Case When 室表.室 Is Not Null Then 室表.室 Else '' End) as 地址") +
-           QStringLiteral(" From 业主表 Left Join 室表 On 室表.S_ID = 业主表.S_ID Left Join 楼表 On 楼表.L_ID = 室表.L_ID") +
+           QStringLiteral(
+               " From 业主表 Left Join 室表 On 室表.S_ID = 业主表.S_ID Left Join 楼表 On 楼表.L_ID = 室表.L_ID") +
            QStringLiteral(" Where 业主表.ZH_ID In (") + ids.join(u',') + u')';
 }
 

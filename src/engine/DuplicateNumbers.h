@@ -37,5 +37,4 @@ QString ownersSql(SqlDialect dialect, const QStringList& ownerIds);
 
 // The stored numbers, other than the grid's own owners', that equal a number of the grid, with
 // their owners' names and addresses: one request, and one more only when there are collisions.
-QList<StoredNumber> collidingStoredNumbers(Connection& conn, const QString& officeCode,
-                                           const QList<GridNumber>& rows);
+QList<StoredNumber> collidingStoredNumbers(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows);

@@ -3,8 +3,8 @@
 #include "platform/DatabaseErrors.h"
 
 #include <QList>
-#include <optional>
 #include <QStringList>
+#include <optional>
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlucode.h>
@@ -143,8 +143,8 @@ private:
             SQLCHAR name[512] = {};
             SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
             SQLULEN size = 0;
-            if (!SQL_SUCCEEDED(SQLDescribeCol(m_statement, c, name, sizeof name, &nameLength, &type, &size, &digits,
-                                              &nullable)))
+            if (!SQL_SUCCEEDED(
+                    SQLDescribeCol(m_statement, c, name, sizeof name, &nameLength, &type, &size, &digits, &nullable)))
                 throw odbcError(SQL_HANDLE_STMT, m_statement);
             m_names << QString::fromUtf8(reinterpret_cast<const char*>(name));
             m_kinds << kindOf(type, size, digits);
@@ -299,9 +299,9 @@ void OdbcConnection::open(const QString& odbcString, int timeoutSeconds)
     QString text = odbcString;
     SQLWCHAR out[1024];
     SQLSMALLINT outLength = 0;
-    const SQLRETURN rc = SQLDriverConnectW(dbc, nullptr, reinterpret_cast<SQLWCHAR*>(text.data()),
-                                           static_cast<SQLSMALLINT>(text.size()), out, 1024, &outLength,
-                                           SQL_DRIVER_NOPROMPT);
+    const SQLRETURN rc =
+        SQLDriverConnectW(dbc, nullptr, reinterpret_cast<SQLWCHAR*>(text.data()), static_cast<SQLSMALLINT>(text.size()),
+                          out, 1024, &outLength, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc)) {
         const RuntimeError error = odbcError(SQL_HANDLE_DBC, dbc);
         SQLFreeHandle(SQL_HANDLE_DBC, dbc);

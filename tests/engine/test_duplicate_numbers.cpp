@@ -15,12 +15,12 @@ private slots:
         QTest::addColumn<QStringList>("stored");  // "number=owner" stored elsewhere
         QTest::addColumn<QStringList>("marks");   // "row:tooltip", by row
         QTest::newRow("none") << QStringList{"14A", "14B"} << QStringList{} << QStringList{};
-        QTest::newRow("twice in the grid")
-            << QStringList{"14A", "14B", "14A", "14A"} << QStringList{}
-            << QStringList{"1:与第 3 行重复", "3:与第 1 行重复", "4:与第 1 行重复"};
-        QTest::newRow("empty numbers are no duplicates") << QStringList{"", "", "14A"} << QStringList{} << QStringList{};
-        QTest::newRow("stored for another owner")
-            << QStringList{"14A", "14B"} << QStringList{"14B=7"} << QStringList{"2:与已保存的业主 王五（1幢101室）重复"};
+        QTest::newRow("twice in the grid") << QStringList{"14A", "14B", "14A", "14A"} << QStringList{}
+                                           << QStringList{"1:与第 3 行重复", "3:与第 1 行重复", "4:与第 1 行重复"};
+        QTest::newRow("empty numbers are no duplicates")
+            << QStringList{"", "", "14A"} << QStringList{} << QStringList{};
+        QTest::newRow("stored for another owner") << QStringList{"14A", "14B"} << QStringList{"14B=7"}
+                                                  << QStringList{"2:与已保存的业主 王五（1幢101室）重复"};
         QTest::newRow("stored for the same owner") << QStringList{"14A"} << QStringList{"14A=100"} << QStringList{};
     }
 
@@ -34,7 +34,8 @@ private slots:
             rows.append({r + 1, numbers[r], QString::number(100 + r)});
         QList<StoredNumber> others;
         for (const QString& s : stored)
-            others.append({s.section(u'=', 0, 0), s.section(u'=', 1), QStringLiteral("王五"), QStringLiteral("1幢101室")});
+            others.append(
+                {s.section(u'=', 0, 0), s.section(u'=', 1), QStringLiteral("王五"), QStringLiteral("1幢101室")});
         const QHash<int, QString> found = duplicateNumbers(rows, others);
         QStringList shown;
         for (int r = 1; r <= numbers.size(); ++r)
@@ -46,7 +47,8 @@ private slots:
     void storedNumbersAreReadOnce()
     {
         FixtureDatabase db;
-        db.exec(QStringLiteral("Insert Into 楼表 (L_ID, 管理处, 地址1, 字1, 地址2, 字2) Values (1, '14', '花园', '', '2', '幢')"));
+        db.exec(QStringLiteral(
+            "Insert Into 楼表 (L_ID, 管理处, 地址1, 字1, 地址2, 字2) Values (1, '14', '花园', '', '2', '幢')"));
         db.exec(QStringLiteral("Insert Into 室表 (S_ID, L_ID, 室, 字) Values (5, 1, '301', '室')"));
         db.exec(QStringLiteral("Insert Into 业主表 (ZH_ID, S_ID, 姓名, 说明, 业主编号) Values "
                                "(7, 5, '王五', '迁出', '14A00213010A'), (8, 5, '赵六', '新进户', '14A00213010B'), "
