@@ -140,7 +140,7 @@ QImage banner()
     p.setFont(subtitle);
     p.setPen(QColor(0xB8, 0xD4, 0xEE));
     p.drawText(QPointF(66, 45), QStringLiteral("业主编号 · 银行扣款方式设置"));
-    p.fillRect(QRectF(66, 47, 28, 1.5), kGold);
+    p.fillRect(QRectF(66, 49.5, 28, 1.5), kGold);
 
     // Tail: a skyline, far row paler than the near one, right of the repeated column.
     p.setRenderHint(QPainter::Antialiasing, false);
