@@ -320,6 +320,43 @@ private slots:
                  QStringLiteral("0"));
     }
 
+    // Counts read over the wire keep the rule's edges: 13 moved-out owners give no letter, a count
+    // beyond 16 bits is the overflow error, reported without a half-built grid.
+    void countEdgesOverTheWire()
+    {
+        m_db->exec(QStringLiteral(
+            "Insert Into 楼表 (L_ID, 管理处, 地址1, 地址2, 字2) Values (9001, '14', '边界苑', '1', '幢')"));
+        m_db->exec(QStringLiteral("Insert Into 室表 (S_ID, L_ID, 室) Values (9001, 9001, '101'), (9002, 9001, '102')"));
+        m_db->exec(QStringLiteral("Insert Into 业主表 (ZH_ID, S_ID, 姓名, 说明) Values (90001, 9001, '甲', '新进户'), "
+                                  "(90002, 9002, '乙', '新进户')"));
+        m_db->exec(QStringLiteral("With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < 13) "
+                                  "Insert Into 业主表 (ZH_ID, S_ID, 说明) Select 91000 + i, 9001, '迁出' From n"));
+        serve();
+        connect();
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        chooseOffice(form, QStringLiteral("14"));
+        tickAll(form);
+        click(&form, "Command2");
+        auto* grid = child<FlexGrid>(&form, "MSFlexGrid1");
+        int thirteen = -1;
+        for (int r = 1; r < grid->rows(); ++r)
+            if (grid->textMatrix(r, 12) == QStringLiteral("90001"))
+                thirteen = r;
+        QVERIFY(thirteen > 0);
+        QCOMPARE(grid->textMatrix(thirteen, 8), QString());
+        QVERIFY(grid->textMatrix(thirteen, 9).endsWith(QStringLiteral("0101")));
+
+        m_db->exec(QStringLiteral("With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < 32768) "
+                                  "Insert Into 业主表 (ZH_ID, S_ID, 说明) Select 100000 + i, 9002, '迁出' From n"));
+        boxes.clear();
+        click(&form, "Command2");
+        QCOMPARE(boxes.boxes().size(), 1);
+        QVERIFY2(boxes.texts()[0].startsWith(QStringLiteral("运行时错误 '6':")), qPrintable(boxes.texts()[0]));
+        QCOMPARE(grid->rows(), 1);
+        QVERIFY(!child<QPushButton>(&form, "Command3")->isEnabled());
+    }
+
     // A save that fails part-way: the report names exactly the rows the database holds.
     void saveStopsAtTheFailingRow_data()
     {
