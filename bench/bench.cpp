@@ -193,8 +193,9 @@ int main(int argc, char** argv)
             sizes << n.toInt();
     }
     if (gLatencyMs >= 0) {
-        std::printf("往返时间 %d ms\n\n| 室数 | 步骤 | 请求数 | 程序 (s) | 峰值内存 (MB) |\n|---:|---|---:|---:|---:|\n",
-                    gLatencyMs);
+        std::printf(
+            "往返时间 %d ms\n\n| 室数 | 步骤 | 请求数 | 程序 (s) | 峰值内存 (MB) |\n|---:|---|---:|---:|---:|\n",
+            gLatencyMs);
         for (int n : sizes) {
             QList<int> requests;
             const QList<Row> rows = runOnServer(n, requests);

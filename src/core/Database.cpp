@@ -58,8 +58,9 @@ void Connection::open(const QString& connectionString)
     const QString provider = settings.value(QStringLiteral("provider"));
     if (provider.compare(QStringLiteral("SQLite"), Qt::CaseInsensitive) == 0) {
         openSqlite(settings.value(QStringLiteral("data source")));
-    } else if (isSqlServerProvider(provider) || (provider.compare(QStringLiteral("MSDASQL"), Qt::CaseInsensitive) == 0 &&
-                                                 settings.contains(QStringLiteral("driver")))) {
+    } else if (isSqlServerProvider(provider) ||
+               (provider.compare(QStringLiteral("MSDASQL"), Qt::CaseInsensitive) == 0 &&
+                settings.contains(QStringLiteral("driver")))) {
         // The SQLite ODBC driver creates a missing file: a database is opened, never made by a typo.
         const QString driver = settings.value(QStringLiteral("driver"));
         const QString file = settings.value(QStringLiteral("initial catalog"));
@@ -83,7 +84,8 @@ void Connection::openSqlite(const QString& file)
     sqlite3* handle = nullptr;
     const int rc = sqlite3_open_v2(file.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
-        const RuntimeError error = handle ? sqliteError(handle, rc) : RuntimeError(rc, QStringLiteral("无法打开数据库文件。"));
+        const RuntimeError error =
+            handle ? sqliteError(handle, rc) : RuntimeError(rc, QStringLiteral("无法打开数据库文件。"));
         sqlite3_close_v2(handle);
         throw error;
     }
@@ -114,7 +116,7 @@ void Connection::openOdbc(const QString& odbcString)
     odbc->open(odbcString, kTimeoutSeconds);
     // The dialect follows the DBMS the driver reports, not the provider's name.
     m_dialect = odbc->dbmsName().contains(QStringLiteral("SQLite"), Qt::CaseInsensitive) ? SqlDialect::SQLite
-                                                                                           : SqlDialect::SqlServer;
+                                                                                         : SqlDialect::SqlServer;
     m_odbc = std::move(odbc);
 }
 

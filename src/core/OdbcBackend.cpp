@@ -3,8 +3,8 @@
 #include "core/DatabaseErrors.h"
 
 #include <QList>
-#include <optional>
 #include <QStringList>
+#include <optional>
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlucode.h>
@@ -143,8 +143,8 @@ private:
             SQLCHAR name[512] = {};
             SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
             SQLULEN size = 0;
-            if (!SQL_SUCCEEDED(SQLDescribeCol(m_statement, c, name, sizeof name, &nameLength, &type, &size, &digits,
-                                              &nullable)))
+            if (!SQL_SUCCEEDED(
+                    SQLDescribeCol(m_statement, c, name, sizeof name, &nameLength, &type, &size, &digits, &nullable)))
                 throw odbcError(SQL_HANDLE_STMT, m_statement);
             m_names << QString::fromUtf8(reinterpret_cast<const char*>(name));
             m_kinds << kindOf(type, size, digits);
@@ -254,10 +254,6 @@ SQLRETURN execDirect(SQLHSTMT statement, const QString& sql)
     return SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size()));
 }
 
-RuntimeError notOpen()
-{
-    return RuntimeError(ErrorNumber::ConnectionClosed, QStringLiteral("连接未打开，无法执行此操作。"));
-}
 } // namespace
 
 OdbcConnection::OdbcConnection() = default;
@@ -303,9 +299,9 @@ void OdbcConnection::open(const QString& odbcString, int timeoutSeconds)
     QString text = odbcString;
     SQLWCHAR out[1024];
     SQLSMALLINT outLength = 0;
-    const SQLRETURN rc = SQLDriverConnectW(dbc, nullptr, reinterpret_cast<SQLWCHAR*>(text.data()),
-                                           static_cast<SQLSMALLINT>(text.size()), out, 1024, &outLength,
-                                           SQL_DRIVER_NOPROMPT);
+    const SQLRETURN rc =
+        SQLDriverConnectW(dbc, nullptr, reinterpret_cast<SQLWCHAR*>(text.data()), static_cast<SQLSMALLINT>(text.size()),
+                          out, 1024, &outLength, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc)) {
         const RuntimeError error = odbcError(SQL_HANDLE_DBC, dbc);
         SQLFreeHandle(SQL_HANDLE_DBC, dbc);
@@ -328,8 +324,6 @@ QString OdbcConnection::dbmsName() const
 
 std::unique_ptr<RowSource> OdbcConnection::query(const QString& sql)
 {
-    if (!m_dbc)
-        throw notOpen();
     StatementHandle statement(m_dbc);
     SQLRETURN rc = execDirect(statement.get(), sql);
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
@@ -351,8 +345,6 @@ std::unique_ptr<RowSource> OdbcConnection::query(const QString& sql)
 
 void OdbcConnection::execute(const QString& sql, const std::function<void(int)>& ran, RequestFailure* failure)
 {
-    if (!m_dbc)
-        throw notOpen();
     StatementHandle statement(m_dbc);
     std::optional<RuntimeError> first;
     RequestFailure where;

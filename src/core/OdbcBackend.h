@@ -35,8 +35,8 @@ public:
     // The DBMS the driver reports ("Microsoft SQL Server", "SQLite", ...).
     QString dbmsName() const;
 
-    // The first result set of a request, read forward only; the rest of the request is read
-    // when its rows are.
+    // Both need an open connection (the caller checks). The first result set of a request, read forward only; the rest
+    // of the request is read when its rows are.
     std::unique_ptr<RowSource> query(const QString& sql);
 
     // Runs a request to its end. `ran` is called with the index of each statement whose row

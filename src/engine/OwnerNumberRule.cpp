@@ -1,8 +1,8 @@
 #include "engine/OwnerNumberRule.h"
 
 #include <QStringList>
-#include <optional>
 #include <cmath>
+#include <optional>
 
 const QString kNoBuildingNumber = QStringLiteral("无幢号");
 
@@ -266,7 +266,8 @@ QString resaleCountsSql(const QString& buildingList)
     for (const QString& id : buildingList.split(u','))
         ids << sqlNumber(id);
     return QStringLiteral("Select 业主表.S_ID, COUNT(业主表.zh_id) as 转卖次数 From 业主表") +
-           QStringLiteral(" Where 业主表.说明='迁出' And 业主表.S_ID In (Select 室表.S_ID From 室表 Where 室表.L_ID in (") +
+           QStringLiteral(
+               " Where 业主表.说明='迁出' And 业主表.S_ID In (Select 室表.S_ID From 室表 Where 室表.L_ID in (") +
            ids.join(u',') + QStringLiteral(")) Group By 业主表.S_ID");
 }
 

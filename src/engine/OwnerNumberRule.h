@@ -83,8 +83,8 @@ public:
     QString letter(const QString& roomId) const;
 
 private:
-    QHash<qlonglong, QVariant> m_counts;       // rooms with a whole-number id
-    QHash<QString, QVariant> m_otherCounts;    // any other id, by its text
+    QHash<qlonglong, QVariant> m_counts;    // rooms with a whole-number id
+    QHash<QString, QVariant> m_otherCounts; // any other id, by its text
 };
 
 // The resale letter of one room. The building id is part of the operation's signature but the

@@ -130,8 +130,8 @@ private slots:
             QTest::newRow(*key ? key : "argument")
                 << QString::fromLatin1(key) << QStringLiteral("x\u013BDRIVER=") + library + QStringLiteral("\u013B");
         QTest::newRow("PWD, U+6E3B") << QStringLiteral("PWD") << QStringLiteral("\u6E3BDRIVER=") + library;
-        QTest::newRow("PWD, U+017B U+017D") << QStringLiteral("PWD")
-                                           << QStringLiteral("\u017Bx\u017D;DRIVER=") + library + u';';
+        QTest::newRow("PWD, U+017B U+017D")
+            << QStringLiteral("PWD") << QStringLiteral("\u017Bx\u017D;DRIVER=") + library + u';';
     }
 
     void misreadSeparatorsLoadNothing()

@@ -153,8 +153,9 @@ private slots:
             << QStringLiteral("DRIVER=FreeTDS;SERVER=db;UID=;PWD=a}b{c;") + tail;
         QTest::newRow("= stays bare") << QStringLiteral("Provider=SQLOLEDB;Driver=SQLite3;Database=/tmp/a=b.db")
                                       << QStringLiteral("DRIVER=SQLite3;DATABASE=/tmp/a=b.db;UID=;PWD=;");
-        QTest::newRow("Chinese database and password") << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Password=密码pw;Initial Catalog=物业库一")
-                                                       << QStringLiteral("DRIVER=FreeTDS;SERVER=db;DATABASE=物业库一;UID=;PWD=密码pw;") + tail;
+        QTest::newRow("Chinese database and password")
+            << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Password=密码pw;Initial Catalog=物业库一")
+            << QStringLiteral("DRIVER=FreeTDS;SERVER=db;DATABASE=物业库一;UID=;PWD=密码pw;") + tail;
         QTest::newRow("leading { braced") << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Password={pw")
                                           << QStringLiteral("DRIVER=FreeTDS;SERVER=db;UID=;PWD={{pw};") + tail;
     }
@@ -179,8 +180,10 @@ private slots:
             << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Password=a") + QChar(0) + QStringLiteral("b");
         QTest::newRow("bad syntax") << QStringLiteral("Provider=SQLOLEDB;Password='x");
         // Read by the driver manager as ';', '{' and '}' (low byte of the UTF-16 unit).
-        QTest::newRow("U+013B in the password") << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Password=x\u013BDRIVER=/x.so");
-        QTest::newRow("U+6E3B in the database") << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Initial Catalog=物\u6E3B");
+        QTest::newRow("U+013B in the password")
+            << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Password=x\u013BDRIVER=/x.so");
+        QTest::newRow("U+6E3B in the database")
+            << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Initial Catalog=物\u6E3B");
         QTest::newRow("U+017B in the user") << QStringLiteral("Provider=SQLOLEDB;Data Source=db;User ID=\u017Bsa");
         QTest::newRow("U+4E7D in the server") << QStringLiteral("Provider=SQLOLEDB;Data Source=db\u4E7D");
     }

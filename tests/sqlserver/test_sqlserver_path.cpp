@@ -168,7 +168,8 @@ private slots:
         MessageRecorder boxes;
         EndRecorder ends;
         int shown = 0;
-        Main(QStringLiteral("U1{}操作员{}{}部门{}P9{}岗位{}{}{}{}【】") + m_server->connectionString(), [&] { ++shown; });
+        Main(QStringLiteral("U1{}操作员{}{}部门{}P9{}岗位{}{}{}{}【】") + m_server->connectionString(),
+             [&] { ++shown; });
         QCOMPARE(shown, 1);
         QVERIFY(gConn().isOpen());
         // Pre-login and login, nothing else: the connection is ready when the login is answered.
@@ -229,7 +230,8 @@ private slots:
         QCOMPARE(m_server->batches(mark), QStringList{buildingTreeSql(SqlDialect::SqlServer, QStringLiteral("14"))});
         auto* tree = child<QTreeWidget>(&form, "TreeView1");
         QVERIFY(tree->topLevelItemCount() > 3);
-        QVERIFY2(tree->topLevelItem(0)->text(0).contains(QStringLiteral("澄岭")), qPrintable(tree->topLevelItem(0)->text(0)));
+        QVERIFY2(tree->topLevelItem(0)->text(0).contains(QStringLiteral("澄岭")),
+                 qPrintable(tree->topLevelItem(0)->text(0)));
 
         // Generate: the grid statement as spelled, then one statement for every room's count.
         tickAll(form);
@@ -254,8 +256,8 @@ private slots:
         click(&form, "Command3");
         QCOMPARE(boxes.texts().last(), QStringLiteral("业主编号保存完毕！"));
         QCOMPARE(writeStatements(m_server->batches(mark)), expected);
-        QCOMPARE(m_server->requests(mark).size(), (expected.size() + Connection::kStatementsPerRequest - 1) /
-                                                      Connection::kStatementsPerRequest);
+        QCOMPARE(m_server->requests(mark).size(),
+                 (expected.size() + Connection::kStatementsPerRequest - 1) / Connection::kStatementsPerRequest);
         for (int r = 1; r < grid->rows(); ++r)
             if (!grid->textMatrix(r, 9).isEmpty())
                 QCOMPARE(ownerNumber(grid->textMatrix(r, 12)), grid->textMatrix(r, 9));
@@ -311,10 +313,48 @@ private slots:
         QCOMPARE(child<FlexGrid>(&form, "MSFlexGrid1")->rows(), rows + 1);
         QVERIFY(requestsOf("Command6") <= maxRequests(2, rows, 500));
         QCOMPARE(m_server->count(QStringLiteral("attention")), 0);
-        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("您确定要保存业主编号吗？"), QStringLiteral("业主编号保存完毕！"),
-                                             boxes.texts().value(2), QStringLiteral("业主编号清除完毕！")}));
+        QCOMPARE(boxes.texts(),
+                 (QStringList{QStringLiteral("您确定要保存业主编号吗？"), QStringLiteral("业主编号保存完毕！"),
+                              boxes.texts().value(2), QStringLiteral("业主编号清除完毕！")}));
         QCOMPARE(m_db->scalar(QStringLiteral("Select count(*) From 业主表 Where 业主编号 Is Not Null")),
                  QStringLiteral("0"));
+    }
+
+    // Counts read over the wire keep the rule's edges: 13 moved-out owners give no letter, a count
+    // beyond 16 bits is the overflow error, reported without a half-built grid.
+    void countEdgesOverTheWire()
+    {
+        m_db->exec(QStringLiteral(
+            "Insert Into 楼表 (L_ID, 管理处, 地址1, 地址2, 字2) Values (9001, '14', '边界苑', '1', '幢')"));
+        m_db->exec(QStringLiteral("Insert Into 室表 (S_ID, L_ID, 室) Values (9001, 9001, '101'), (9002, 9001, '102')"));
+        m_db->exec(QStringLiteral("Insert Into 业主表 (ZH_ID, S_ID, 姓名, 说明) Values (90001, 9001, '甲', '新进户'), "
+                                  "(90002, 9002, '乙', '新进户')"));
+        m_db->exec(QStringLiteral("With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < 13) "
+                                  "Insert Into 业主表 (ZH_ID, S_ID, 说明) Select 91000 + i, 9001, '迁出' From n"));
+        serve();
+        connect();
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        chooseOffice(form, QStringLiteral("14"));
+        tickAll(form);
+        click(&form, "Command2");
+        auto* grid = child<FlexGrid>(&form, "MSFlexGrid1");
+        int thirteen = -1;
+        for (int r = 1; r < grid->rows(); ++r)
+            if (grid->textMatrix(r, 12) == QStringLiteral("90001"))
+                thirteen = r;
+        QVERIFY(thirteen > 0);
+        QCOMPARE(grid->textMatrix(thirteen, 8), QString());
+        QVERIFY(grid->textMatrix(thirteen, 9).endsWith(QStringLiteral("0101")));
+
+        m_db->exec(QStringLiteral("With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < 32768) "
+                                  "Insert Into 业主表 (ZH_ID, S_ID, 说明) Select 100000 + i, 9002, '迁出' From n"));
+        boxes.clear();
+        click(&form, "Command2");
+        QCOMPARE(boxes.boxes().size(), 1);
+        QVERIFY2(boxes.texts()[0].startsWith(QStringLiteral("运行时错误 '6':")), qPrintable(boxes.texts()[0]));
+        QCOMPARE(grid->rows(), 1);
+        QVERIFY(!child<QPushButton>(&form, "Command3")->isEnabled());
     }
 
     // A save that fails part-way: the report names exactly the rows the database holds.
@@ -398,11 +438,13 @@ private slots:
             click(&form, "Command2"); // now updated
         }
         QCOMPARE(m_server->batches(mark),
-                 (QStringList{QStringLiteral("Select * From SystemSetup Where Code ='银行扣款方式'"),
-                              QStringLiteral("Insert Into SystemSetup (Code, Value) Values ('银行扣款方式', '按季,11,2,5,8')"),
-                              QStringLiteral("Select * From SystemSetup Where Code ='银行扣款方式'"),
-                              QStringLiteral("Update SystemSetup Set Value = '按年,7' Where Code = '银行扣款方式'")}));
-        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("银行扣款方式保存成功！"), QStringLiteral("银行扣款方式保存成功！")}));
+                 (QStringList{
+                     QStringLiteral("Select * From SystemSetup Where Code ='银行扣款方式'"),
+                     QStringLiteral("Insert Into SystemSetup (Code, Value) Values ('银行扣款方式', '按季,11,2,5,8')"),
+                     QStringLiteral("Select * From SystemSetup Where Code ='银行扣款方式'"),
+                     QStringLiteral("Update SystemSetup Set Value = '按年,7' Where Code = '银行扣款方式'")}));
+        QCOMPARE(boxes.texts(),
+                 (QStringList{QStringLiteral("银行扣款方式保存成功！"), QStringLiteral("银行扣款方式保存成功！")}));
         QCOMPARE(m_db->rows(QStringLiteral("Select Code, Value From SystemSetup")),
                  (QList<QStringList>{{QStringLiteral("银行扣款方式"), QStringLiteral("按年,7")}}));
         frm扣款方式设置 again;
@@ -440,7 +482,8 @@ private slots:
 
     void privilegesByPost()
     {
-        m_db->exec(QStringLiteral("Insert Into 岗位权限设置 (id, 组代号, 岗位代号, 授权) Values (901, 'G901', '出纳岗', 1)"));
+        m_db->exec(
+            QStringLiteral("Insert Into 岗位权限设置 (id, 组代号, 岗位代号, 授权) Values (901, 'G901', '出纳岗', 1)"));
         m_db->exec(QStringLiteral("Insert Into GroupPrivilege (GroupID, FormName, Popedom, Memo) "
                                   "Values ('G901', '银行扣款方式设置', 1, '物业配置')"));
         serve();

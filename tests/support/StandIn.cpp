@@ -34,8 +34,8 @@ StandIn::StandIn(const QString& databaseFile, const Options& options)
     if (options.dropAt > 0)
         args << QStringLiteral("--drop-at") << QString::number(options.dropAt);
     // Debian's interpreter: the stand-in needs nothing beyond the standard library.
-    const QString python =
-        QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3") : QStringLiteral("python3");
+    const QString python = QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
+                                                                             : QStringLiteral("python3");
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(python, args);
     if (!m_process.waitForStarted(10000)) {

@@ -127,7 +127,7 @@ QImage banner()
     p.drawEllipse(QPointF(34, 27), 19, 19);
     drawHouse(p, QRectF(22, 15, 24, 22), Qt::white, kBannerBase);
 
-    // Title and a line in Latin letters under it.
+    // Title and a line of what the tool does under it (every text the user sees is Chinese).
     QFont title = cjkFont(23, true);
     title.setLetterSpacing(QFont::AbsoluteSpacing, 2);
     p.setFont(title);
@@ -135,13 +135,12 @@ QImage banner()
     p.drawText(QPointF(66, 30), QStringLiteral("澄岭物业管理工具"));
     p.setPen(Qt::white);
     p.drawText(QPointF(65, 29), QStringLiteral("澄岭物业管理工具"));
-    QFont latin(QStringLiteral("Noto Sans"));
-    latin.setPixelSize(9);
-    latin.setLetterSpacing(QFont::AbsoluteSpacing, 1.6);
-    p.setFont(latin);
+    QFont subtitle = cjkFont(10, false);
+    subtitle.setLetterSpacing(QFont::AbsoluteSpacing, 1.6);
+    p.setFont(subtitle);
     p.setPen(QColor(0xB8, 0xD4, 0xEE));
-    p.drawText(QPointF(66, 44), QStringLiteral("CHENGLING PROPERTY MANAGEMENT"));
-    p.fillRect(QRectF(66, 47, 28, 1.5), kGold);
+    p.drawText(QPointF(66, 45), QStringLiteral("业主编号 · 银行扣款方式设置"));
+    p.fillRect(QRectF(66, 49.5, 28, 1.5), kGold);
 
     // Tail: a skyline, far row paler than the near one, right of the repeated column.
     p.setRenderHint(QPainter::Antialiasing, false);

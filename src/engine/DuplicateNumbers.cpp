@@ -1,0 +1,100 @@
+#include "engine/DuplicateNumbers.h"
+
+#include <QSet>
+#include <QStringList>
+
+QHash<int, QString> duplicateNumbers(const QList<GridNumber>& rows, const QList<StoredNumber>& stored)
+{
+    QHash<QString, QList<int>> rowsOf;
+    for (const GridNumber& r : rows)
+        if (!r.number.isEmpty())
+            rowsOf[r.number].append(r.row);
+    QHash<QString, const StoredNumber*> storedOf;
+    QHash<QString, QSet<QString>> ownersOf; // the grid's own owners of each number
+    for (const GridNumber& r : rows)
+        ownersOf[r.number].insert(r.ownerId.trimmed());
+    for (const StoredNumber& s : stored)
+        if (!storedOf.contains(s.number) && !ownersOf.value(s.number).contains(s.ownerId.trimmed()))
+            storedOf.insert(s.number, &s);
+
+    QHash<int, QString> marks;
+    for (const GridNumber& r : rows) {
+        if (r.number.isEmpty())
+            continue;
+        const QList<int>& same = rowsOf[r.number];
+        if (same.size() > 1) {
+            const int other = same.first() == r.row ? same.at(1) : same.first();
+            marks.insert(r.row, QStringLiteral("与第 %1 行重复").arg(other));
+        } else if (const StoredNumber* s = storedOf.value(r.number)) {
+            marks.insert(r.row, QStringLiteral("与已保存的业主 %1（%2）重复").arg(s->name, s->address));
+        }
+    }
+    return marks;
+}
+
+QString storedNumbersSql(const QString& officeCode)
+{
+    QString prefix = officeCode;
+    prefix.replace(u'!', QStringLiteral("!!")).replace(u'%', QStringLiteral("!%")).replace(u'_', QStringLiteral("!_"));
+    return QStringLiteral("Select 业主编号, ZH_ID From 业主表 Where 业主编号 Like '") + sqlEscape(prefix) +
+           QStringLiteral("%' Escape '!'");
+}
+
+QString ownersSql(SqlDialect dialect, const QStringList& ownerIds)
+{
+    const QString plus = u' ' + concatOperator(dialect);
+    QString address;
+    for (int k = 1; k <= 4; ++k)
+        address += QStringLiteral(" (Case When [地址%1] Is Not Null Then [地址%1] Else '' End)").arg(k) + plus +
+                   QStringLiteral(" (Case When [字%1] Is Not Null Then [字%1] Else '' End)").arg(k) + plus;
+    QStringList ids;
+    for (const QString& id : ownerIds)
+        ids << sqlNumber(id);
+    return QStringLiteral("Select 业主表.ZH_ID, 业主表.姓名,") + address +
+           QStringLiteral(" (Case When 室表.室 Is Not Null Then 室表.室 Else '' End) as 地址") +
+           QStringLiteral(
+               " From 业主表 Left Join 室表 On 室表.S_ID = 业主表.S_ID Left Join 楼表 On 楼表.L_ID = 室表.L_ID") +
+           QStringLiteral(" Where 业主表.ZH_ID In (") + ids.join(u',') + u')';
+}
+
+QList<StoredNumber> collidingStoredNumbers(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows)
+{
+    QHash<QString, QSet<QString>> ownersOf;
+    for (const GridNumber& r : rows)
+        if (!r.number.isEmpty())
+            ownersOf[r.number].insert(r.ownerId.trimmed());
+    if (ownersOf.isEmpty())
+        return {};
+
+    QList<StoredNumber> colliding;
+    {
+        Recordset rs = conn.openRecordset(storedNumbersSql(officeCode));
+        const int number = rs.fieldIndex(QStringLiteral("业主编号"));
+        const int owner = rs.fieldIndex(QStringLiteral("ZH_ID"));
+        for (; !rs.eof(); rs.moveNext()) {
+            const QString n = rs.field(number).toString();
+            const auto it = ownersOf.constFind(n);
+            const QString id = rs.field(owner).toString().trimmed();
+            if (it != ownersOf.constEnd() && !it->contains(id))
+                colliding.append({n, id, {}, {}});
+        }
+    }
+    if (colliding.isEmpty())
+        return colliding;
+
+    QStringList ids;
+    for (const StoredNumber& s : colliding)
+        ids << s.ownerId;
+    QHash<QString, QPair<QString, QString>> owners;
+    for (qsizetype start = 0; start < ids.size(); start += 1000) {
+        Recordset rs = conn.openRecordset(ownersSql(conn.dialect(), ids.mid(start, 1000)));
+        for (; !rs.eof(); rs.moveNext())
+            owners.insert(rs.field(QStringLiteral("ZH_ID")).toString().trimmed(),
+                          {rs.field(QStringLiteral("姓名")).toString(), rs.field(QStringLiteral("地址")).toString()});
+    }
+    for (StoredNumber& s : colliding) {
+        s.name = owners.value(s.ownerId).first;
+        s.address = owners.value(s.ownerId).second;
+    }
+    return colliding;
+}
