@@ -11,9 +11,6 @@
 
 namespace {
 
-// Extra width of a column sized from its header text, room for the cell's padding and lines.
-constexpr int kHeaderTextMargin = 90; // twips
-
 // Space between a cell's edge and its text, in pixels.
 constexpr int kCellPadding = 2;
 
