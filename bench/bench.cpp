@@ -172,7 +172,7 @@ int main(int argc, char** argv)
     MsgBoxSeam::setScript([](const MsgRecord& r) {
         if (r.icon == MsgIcon::Critical)
             std::fprintf(stderr, "错误：%s\n", qPrintable(r.text));
-        return r.buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::OK;
+        return r.buttons == MsgButtons::OK ? MsgAnswer::OK : MsgAnswer::Yes;
     });
     QList<int> sizes{1000, 10000, 100000};
     const QStringList args = app.arguments();

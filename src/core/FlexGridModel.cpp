@@ -56,6 +56,8 @@ void FlexGridModel::setRows(int rows)
             removing ? endRemoveRows() : endInsertRows();
         }
     }
+    for (auto it = m_marks.begin(); it != m_marks.end();)
+        it = (it.key() >> 16) >= m_rows ? m_marks.erase(it) : std::next(it);
     // The current row moves up with the last row.
     m_row = std::min(m_row, m_rows - 1);
     m_rowSel = std::min(m_rowSel, m_rows - 1);
@@ -336,9 +338,38 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const
         return text;
     case Qt::TextAlignmentRole:
         return static_cast<int>(qtAlignment(index.column(), text));
+    case Qt::BackgroundRole:
+    case Qt::ToolTipRole: {
+        const auto it = m_marks.constFind(markKey(index.row() + 1, index.column()));
+        if (it == m_marks.constEnd())
+            return QVariant();
+        return role == Qt::BackgroundRole ? QVariant(it->back) : QVariant(it->tip);
+    }
     default:
         return QVariant();
     }
+}
+
+void FlexGridModel::setCellMark(int row, int col, const QColor& back, const QString& tip)
+{
+    checkCell(row, col);
+    m_marks.insert(markKey(row, col), {back, tip});
+    if (m_frozen) {
+        markDirty(row, col);
+    } else if (row > 0) {
+        const QModelIndex i = index(row - 1, col);
+        emit dataChanged(i, i, {Qt::BackgroundRole, Qt::ToolTipRole});
+    }
+}
+
+QColor FlexGridModel::cellBackColor(int row, int col) const
+{
+    return m_marks.value(markKey(row, col)).back;
+}
+
+QString FlexGridModel::cellToolTip(int row, int col) const
+{
+    return m_marks.value(markKey(row, col)).tip;
 }
 
 QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QColor>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <vector>
@@ -59,6 +61,13 @@ public:
     void setFormatString(const QString& format, const QFont& font);
     QString formatString() const { return m_formatString; }
 
+    // A cell marked for the eye: a back colour and a tip saying why. Marks belong to their rows:
+    // rows that go (a new fill starts from the header row) take their marks with them.
+    void setCellMark(int row, int col, const QColor& back, const QString& tip);
+    QColor cellBackColor(int row, int col) const; // invalid when the cell has no mark
+    QString cellToolTip(int row, int col) const;
+    int markCount() const { return m_marks.size(); }
+
     bool redraw() const { return !m_frozen; }
     void setRedraw(bool redraw);
 
@@ -100,6 +109,13 @@ private:
     void markDirty(int row, int col);
     void currentCellMoved();
 
+    struct Mark
+    {
+        QColor back;
+        QString tip;
+    };
+    static qint64 markKey(int row, int col) { return (qint64(row) << 16) | col; }
+    QHash<qint64, Mark> m_marks;
     std::vector<QString> m_cells;
     QList<int> m_alignments;
     QList<int> m_colWidths;

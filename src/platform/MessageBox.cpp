@@ -43,10 +43,10 @@ MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QS
         box.setIcon(QMessageBox::Critical);
         break;
     }
-    if (buttons == MsgButtons::YesNo) {
+    if (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoDefaultNo) {
         QPushButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
         QPushButton* no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
-        box.setDefaultButton(yes);
+        box.setDefaultButton(buttons == MsgButtons::YesNo ? yes : no);
         box.setEscapeButton(no);
         box.exec();
         return box.clickedButton() == yes ? MsgAnswer::Yes : MsgAnswer::No;

@@ -6,7 +6,7 @@
 class QWidget;
 
 enum class MsgIcon { None, Information, Question, Exclamation, Critical };
-enum class MsgButtons { OK, YesNo };
+enum class MsgButtons { OK, YesNo, YesNoDefaultNo };
 enum class MsgAnswer { OK, Yes, No };
 
 struct MsgRecord

@@ -47,7 +47,9 @@ GridFindBar::GridFindBar(FlexGrid* grid, QWidget* parent) : QWidget(parent), m_g
     connect(model, &QAbstractItemModel::dataChanged, this, stale);
     connect(model, &QAbstractItemModel::rowsInserted, this, stale);
     connect(model, &QAbstractItemModel::rowsRemoved, this, stale);
-    hide->setFocusPolicy(Qt::NoFocus);
+    // Enter and Shift+Enter step from the text box; the buttons are for the mouse.
+    for (QToolButton* b : {previous, next, hide})
+        b->setFocusPolicy(Qt::NoFocus);
     QWidget::hide();
 }
 
@@ -63,6 +65,7 @@ void GridFindBar::close()
     hide();
     m_status->clear();
     m_grid->setFocus();
+    emit closed();
 }
 
 int GridFindBar::findNext(bool backwards)

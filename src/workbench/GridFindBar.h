@@ -23,6 +23,9 @@ public:
     // One step; the row found (made current and selected whole), or -1.
     int findNext(bool backwards);
 
+signals:
+    void closed();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -3,6 +3,7 @@
 #include "app/Module1.h"
 #include "core/Fonts.h"
 #include "core/Twips.h"
+#include "engine/DuplicateNumbers.h"
 #include "engine/GridBuilders.h"
 #include "engine/OwnerNumberStatements.h"
 #include "platform/CommandGuard.h"
@@ -11,6 +12,7 @@
 #include "platform/MessageBox.h"
 #include "platform/TwipsGeometry.h"
 #include "workbench/ExcelExport.h"
+#include "workbench/GridFindBar.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,8 +28,10 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
 
@@ -36,6 +40,8 @@ const QColor kDarkRed(128, 0, 0);
 const QColor kBlue(0, 0, 192);
 const QColor kLightBlue(166, 202, 240);
 const QColor kLightPink(255, 220, 228);
+// A duplicate owner number's cell.
+const QColor kDuplicateRed(255, 199, 199);
 
 // The button bar's designed height, in twips.
 constexpr double kBarHeight = 900;
@@ -159,6 +165,26 @@ void OwnerNumberForm::buildControls()
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
     MSFlexGrid1->setFont(normal);
     Tw::place(MSFlexGrid1, 45, 510, 13710, 2415);
+    // Not designed, added: a note on duplicate numbers beside Label3, a find button at the right
+    // of the same line, and the find bar under the grid.
+    m_duplicateNote = label(Picture3, QStringLiteral("duplicateNote"), QString(), yaheiFont(9), kDarkRed);
+    m_duplicateNote->hide();
+    m_findButton = new QToolButton(Picture3);
+    m_findButton->setObjectName(QStringLiteral("findButton"));
+    m_findButton->setText(QStringLiteral("查找"));
+    m_findButton->setToolTip(QStringLiteral("在表格中查找（Ctrl+F）"));
+    m_findButton->setFocusPolicy(Qt::NoFocus); // Ctrl+F is the keyboard's way
+    m_findBar = new GridFindBar(MSFlexGrid1, Picture3);
+    connect(m_findButton, &QToolButton::clicked, this, [this] {
+        m_findBar->open();
+        placeExtras();
+    });
+    auto* findKey = new QShortcut(QKeySequence::Find, this);
+    connect(findKey, &QShortcut::activated, this, [this] {
+        m_findBar->open();
+        placeExtras();
+    });
+    connect(m_findBar, &GridFindBar::closed, this, &OwnerNumberForm::placeExtras);
     Picture5 = picture(Picture3, "Picture5", kLightPink);
     Picture5->setStyleSheet(QStringLiteral("#Picture5 { border: 1px solid #c08090; }"));
     Tw::place(Picture5, 2325, 3720, 6495, 870);
@@ -343,6 +369,47 @@ void OwnerNumberForm::Form_Resize()
     Tw::setWidth(ProgressBar1, Tw::width(Picture4) - 90);
     Tw::setWidth(MSFlexGrid1, Tw::width(Picture3) - Tw::left(MSFlexGrid1) - 60);
     Tw::setHeight(MSFlexGrid1, Tw::height(Picture3) - Tw::top(MSFlexGrid1) - 60);
+    placeExtras();
+}
+
+// The added controls keep clear of the designed ones: the note after Label3's text, the find
+// button at the right end of that line, the find bar taking its height from the grid's bottom.
+void OwnerNumberForm::placeExtras()
+{
+    m_duplicateNote->adjustSize();
+    m_duplicateNote->move(Label3->x() + Label3->width() + 24,
+                          Label3->y() + (Label3->height() - m_duplicateNote->height()) / 2);
+    m_findButton->adjustSize();
+    m_findButton->move(MSFlexGrid1->x() + MSFlexGrid1->width() - m_findButton->width(),
+                       Label3->y() + (Label3->height() - m_findButton->height()) / 2);
+    const int gridBottom = Picture3->height() - twipsToPixels(60);
+    if (m_findBar->isVisible()) {
+        const int barHeight = m_findBar->sizeHint().height();
+        MSFlexGrid1->resize(MSFlexGrid1->width(), std::max(0, gridBottom - MSFlexGrid1->y() - barHeight));
+        m_findBar->setGeometry(MSFlexGrid1->x(), MSFlexGrid1->y() + MSFlexGrid1->height(), MSFlexGrid1->width(),
+                               barHeight);
+    } else {
+        MSFlexGrid1->resize(MSFlexGrid1->width(), std::max(0, gridBottom - MSFlexGrid1->y()));
+    }
+}
+
+int OwnerNumberForm::markDuplicates()
+{
+    FlexGridModel& grid = MSFlexGrid1->gridModel();
+    QList<GridNumber> numbers;
+    for (int r = 1; r < grid.rows(); ++r)
+        numbers.append({r, grid.textMatrix(r, GridColumn::OwnerNumber), grid.textMatrix(r, GridColumn::OwnerId)});
+    const QList<StoredNumber> stored = collidingStoredNumbers(gConn(), officeCodeOf(Combo1->currentText()), numbers);
+    const QHash<int, QString> marks = duplicateNumbers(numbers, stored);
+    {
+        GridRedrawOff redrawOff(grid);
+        for (auto it = marks.constBegin(); it != marks.constEnd(); ++it)
+            grid.setCellMark(it.key(), GridColumn::OwnerNumber, kDuplicateRed, it.value());
+    }
+    m_duplicateNote->setText(QStringLiteral("有 %1 个业主编号重复，已标红").arg(marks.size()));
+    m_duplicateNote->setVisible(!marks.isEmpty());
+    placeExtras();
+    return marks.size();
 }
 
 // The exit button never comes left of the last command button's right edge plus the margin the
@@ -475,6 +542,8 @@ void OwnerNumberForm::runFill(bool generate)
         [this, generate] {
             CommandLock lock(inputControls());
             MSFlexGrid1->setRows(1);
+            m_duplicates = 0;
+            m_duplicateNote->hide();
             showPleaseWait(generate ? QStringLiteral("正在生成业主编号，请稍等......")
                                     : QStringLiteral("正在查询业主编号，请稍等......"));
             if (generate)
@@ -482,6 +551,7 @@ void OwnerNumberForm::runFill(bool generate)
                                   m_selectedBuildings, font());
             else
                 FillExistingGrid(gConn(), MSFlexGrid1->gridModel(), Combo1->currentText(), m_selectedBuildings, font());
+            m_duplicates = markDuplicates();
             hidePleaseWait();
             const bool rows = MSFlexGrid1->rows() > 1;
             if (generate) {
@@ -501,6 +571,8 @@ void OwnerNumberForm::runFill(bool generate)
             hidePleaseWait();
             MSFlexGrid1->setRedraw(true);
             MSFlexGrid1->setRows(1);
+            m_duplicates = 0;
+            m_duplicateNote->hide();
             Command3->setEnabled(false);
             Command6->setEnabled(false);
         });
@@ -519,6 +591,13 @@ void OwnerNumberForm::Command5_Click()
 void OwnerNumberForm::Command3_Click()
 {
     if (MSFlexGrid1->rows() <= 1)
+        return;
+    // A number handed out twice would name two owners: asked first, No the default.
+    if (m_duplicates > 0 &&
+        MsgBox(QStringLiteral("有 %1 个业主编号与其他业主重复（表中已标红）。\r\n\r\n"
+                              "可为不同小区选择不同的小区区域后重新生成。\r\n\r\n仍要保存吗？")
+                   .arg(m_duplicates),
+               MsgButtons::YesNoDefaultNo, MsgIcon::Question, QStringLiteral("系统提示")) != MsgAnswer::Yes)
         return;
     if (!confirm(QStringLiteral("您确定要保存业主编号吗？")))
         return;

@@ -12,6 +12,7 @@ class QPushButton;
 class QScrollArea;
 class QStatusBar;
 class QTreeWidget;
+class QToolButton;
 
 // The owner-number workbench: pick an office, tick buildings, generate, save, view, clear
 // and export owner numbers. Controls keep their designer names as objectName.
@@ -59,6 +60,9 @@ private:
     void runFill(bool generate);
     QList<QWidget*> inputControls() const;
     void updateClock();
+    // Marks the grid's owner numbers that another row or another owner already has; their count.
+    int markDuplicates();
+    void placeExtras();
 
     // Controls, named as designed; their objectName is the same, and tests find them by it.
     QWidget* Picture1 = nullptr;
@@ -90,6 +94,11 @@ private:
     // the bar is too narrow for it.
     QScrollArea* m_barScroll = nullptr;
     QWidget* m_barRow = nullptr;
+    // Added to the designed form: the duplicate note beside Label3, the find button and its bar.
+    QLabel* m_duplicateNote = nullptr;
+    QToolButton* m_findButton = nullptr;
+    class GridFindBar* m_findBar = nullptr;
+    int m_duplicates = 0;
     QString m_selectedBuildings;
     bool m_activationHooked = false;
 };

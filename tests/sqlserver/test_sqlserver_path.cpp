@@ -5,6 +5,7 @@
 #include "app/Module1.h"
 #include "core/Settings.h"
 #include "deduction/frm扣款方式设置.h"
+#include "engine/DuplicateNumbers.h"
 #include "engine/GridBuilders.h"
 #include "engine/OwnerNumberRule.h"
 #include "engine/OwnerNumberStatements.h"
@@ -233,7 +234,8 @@ private slots:
         QVERIFY2(tree->topLevelItem(0)->text(0).contains(QStringLiteral("澄岭")),
                  qPrintable(tree->topLevelItem(0)->text(0)));
 
-        // Generate: the grid statement as spelled, then one statement for every room's count.
+        // Generate: the grid statement as spelled, one statement for every room's count, and one for
+        // the office's stored numbers that a proposed one might repeat.
         tickAll(form);
         mark = m_server->mark();
         click(&form, "Command2");
@@ -241,7 +243,7 @@ private slots:
         const QString buildings = form.selectedBuildings();
         QCOMPARE(m_server->batches(mark),
                  (QStringList{candidateGridSql(SqlDialect::SqlServer, QStringLiteral("14"), buildings),
-                              resaleCountsSql(buildings)}));
+                              resaleCountsSql(buildings), storedNumbersSql(QStringLiteral("14"))}));
         auto* grid = child<FlexGrid>(&form, "MSFlexGrid1");
         const QList<QStringList> generated = cells(grid->gridModel());
         QCOMPARE(generated, embeddedGrid(m_copy, true, office, buildings));
@@ -269,7 +271,7 @@ private slots:
         click(&form, "Command5");
         QCOMPARE(m_server->batches(mark),
                  (QStringList{existingGridSql(SqlDialect::SqlServer, QStringLiteral("14"), buildings),
-                              resaleCountsSql(buildings)}));
+                              resaleCountsSql(buildings), storedNumbersSql(QStringLiteral("14"))}));
         QCOMPARE(cells(grid->gridModel()), embeddedGrid(m_copy, false, office, buildings));
 
         // Clear: every row.

@@ -11,7 +11,7 @@ MessageRecorder::MessageRecorder()
         m_boxes.append(r);
         if (!m_answers.isEmpty())
             return m_answers.takeFirst();
-        return r.buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::OK;
+        return r.buttons == MsgButtons::OK ? MsgAnswer::OK : MsgAnswer::Yes;
     });
 }
 

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProgressBar>
@@ -210,8 +211,8 @@ private slots:
                 order << w->objectName();
             w = w->nextInFocusChain();
         } while (w != ui.Combo1);
-        QCOMPARE(order, (QStringList{"Combo1", "Check1", "TreeView1", "MSFlexGrid1", "Combo2", "Command2", "Command3",
-                                     "Command5", "Command4", "Command6", "Command1"}));
+        QCOMPARE(order, (QStringList{"Combo1", "Check1", "TreeView1", "MSFlexGrid1", "FindText", "Combo2", "Command2",
+                                     "Command3", "Command5", "Command4", "Command6", "Command1"}));
 
         // Tab leaves a filled grid for the bar; the arrow keys move between its cells.
         QVERIFY(generateForOffice14(ui));
@@ -476,6 +477,100 @@ private slots:
         ui.Command5->click();
         QCOMPARE(boxes.boxes().size(), 1);
         QVERIFY2(boxes.texts()[0].contains(explanation), qPrintable(boxes.texts()[0]));
+    }
+
+    // A proposed number another owner already holds is marked, noted and asked about before the
+    // usual question; No writes nothing.
+    void duplicateNumbersAreMarkedAndAskedFirst()
+    {
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        Workbench ui(form);
+        QVERIFY(generateForOffice14(ui));
+        int row = 1;
+        while (row < ui.MSFlexGrid1->rows() && ui.MSFlexGrid1->textMatrix(row, GridColumn::OwnerNumber).isEmpty())
+            ++row;
+        QVERIFY(row < ui.MSFlexGrid1->rows());
+        const QString number = ui.MSFlexGrid1->textMatrix(row, GridColumn::OwnerNumber);
+        const QString owner = ui.MSFlexGrid1->textMatrix(row, GridColumn::OwnerId);
+        auto* note = form.findChild<QLabel*>(QStringLiteral("duplicateNote"));
+        QVERIFY(note && note->isHidden());
+        // A moved-out owner of another room was given the same number years ago.
+        db().exec(QStringLiteral("Update 业主表 Set 业主编号 = '%1' Where ZH_ID = (Select Min(ZH_ID) From 业主表 "
+                                 "Where 说明 = '迁出' And ZH_ID <> %2)")
+                      .arg(number, owner));
+        ui.Command2->click();
+        const FlexGridModel& grid = ui.MSFlexGrid1->gridModel();
+        QCOMPARE(grid.markCount(), 1);
+        QVERIFY(grid.cellBackColor(row, GridColumn::OwnerNumber).isValid());
+        QVERIFY2(grid.cellToolTip(row, GridColumn::OwnerNumber).startsWith(QStringLiteral("与已保存的业主 ")),
+                 qPrintable(grid.cellToolTip(row, GridColumn::OwnerNumber)));
+        QCOMPARE(note->text(), QStringLiteral("有 1 个业主编号重复，已标红"));
+        QVERIFY(!note->isHidden());
+        QVERIFY(note->geometry().left() >= ui.Label3->geometry().right());
+
+        const QString question = QStringLiteral("有 1 个业主编号与其他业主重复（表中已标红）。\r\n\r\n"
+                                                "可为不同小区选择不同的小区区域后重新生成。\r\n\r\n仍要保存吗？");
+        boxes.clear();
+        boxes.answerNext(MsgAnswer::No);
+        ui.Command3->click();
+        QCOMPARE(boxes.texts(), QStringList{question});
+        QCOMPARE(boxes.boxes().at(0).buttons, MsgButtons::YesNoDefaultNo);
+        QCOMPARE(office14Owners(QStringLiteral("y.说明 = '新进户' And y.业主编号 Is Not Null")), 0);
+        boxes.clear();
+        ui.Command3->click(); // Yes, then Yes to the usual question
+        QCOMPARE(boxes.texts(), (QStringList{question, QStringLiteral("您确定要保存业主编号吗？"),
+                                             QStringLiteral("业主编号保存完毕！")}));
+
+        // Viewing finds the number two owners now share.
+        ui.Command5->click();
+        QVERIFY(ui.MSFlexGrid1->gridModel().markCount() >= 1);
+        QVERIFY(!note->isHidden());
+    }
+
+    // Ctrl+F, Enter, Shift+Enter, not found in the bar itself, Escape.
+    void findBarStepsThroughTheGrid()
+    {
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        Workbench ui(form);
+        form.resize(1400, 900);
+        form.show();
+        QVERIFY(generateForOffice14(ui));
+        boxes.clear();
+        const QString name = ui.MSFlexGrid1->textMatrix(3, GridColumn::Name);
+        QList<int> rows; // every row holding that name
+        for (int r = 1; r < ui.MSFlexGrid1->rows(); ++r)
+            if (ui.MSFlexGrid1->textMatrix(r, GridColumn::Name).contains(name))
+                rows << r;
+        QVERIFY(!name.isEmpty() && !rows.isEmpty());
+        QTest::keyClick(&form, Qt::Key_F, Qt::ControlModifier);
+        auto* text = form.findChild<QLineEdit*>(QStringLiteral("FindText"));
+        auto* status = form.findChild<QLabel*>(QStringLiteral("FindStatus"));
+        QVERIFY(text && text->isVisible() && status);
+        QVERIFY(ui.MSFlexGrid1->geometry().bottom() < text->mapTo(ui.Picture3, QPoint(0, 0)).y());
+        ui.MSFlexGrid1->setRow(ui.MSFlexGrid1->rows() - 1); // from the last row on: wraps to the first
+        text->insert(name);
+        QTest::keyClick(text, Qt::Key_Return);
+        QCOMPARE(ui.MSFlexGrid1->row(), rows.first());
+        QCOMPARE(ui.MSFlexGrid1->colSel(), int(GridColumn::kShownCount) - 1);
+        QTest::keyClick(text, Qt::Key_Return, Qt::ShiftModifier);
+        QCOMPARE(ui.MSFlexGrid1->row(), rows.last());
+        // Full-width digits find the half-width ones.
+        const QString number = ui.MSFlexGrid1->textMatrix(5, GridColumn::OwnerNumber);
+        QString wide = number;
+        for (QChar& c : wide)
+            if (c.isDigit())
+                c = QChar(c.unicode() - u'0' + 0xFF10);
+        text->setText(wide);
+        QTest::keyClick(text, Qt::Key_Return);
+        QCOMPARE(ui.MSFlexGrid1->row(), 5);
+        text->setText(QStringLiteral("没有这个人"));
+        QTest::keyClick(text, Qt::Key_Return);
+        QCOMPARE(status->text(), QStringLiteral("未找到"));
+        QCOMPARE(boxes.texts(), QStringList());
+        QTest::keyClick(text, Qt::Key_Escape);
+        QVERIFY(!text->isVisible());
     }
 
     void answeringNoWritesNothing()

@@ -51,7 +51,7 @@ int main(int argc, char** argv)
     DemoData::createDemoDatabase(db);
     // Every question is answered yes; nothing waits for a person.
     MsgBoxSeam::setScript(
-        [](const MsgRecord& r) { return r.buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::OK; });
+        [](const MsgRecord& r) { return r.buttons == MsgButtons::OK ? MsgAnswer::OK : MsgAnswer::Yes; });
 
     registerMainWindowClientArea();
     Main(QStringLiteral("demo{}演示操作员{}{}物业部{}ADMIN{}管理员{}{}{}{}【】Provider=SQLite;Data Source=") + db,
