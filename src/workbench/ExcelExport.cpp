@@ -125,10 +125,17 @@ void WriteOwnerNumberWorkbook(const QString& path, FlexGridModel& grid, const QS
         const int row = r + kGridRowOffset;
         for (int c = 0; c < n; ++c) {
             const QString text = grid.textMatrix(r, c);
+            XlsxWorkbook::Format format = dataFormats[c];
+            // A cell marked in the grid (a duplicate number) keeps its colour in the workbook.
+            if (const QColor back = grid.cellBackColor(r, c); back.isValid()) {
+                CellStyle style = styleAt(layout, kGridRowOffset + 1, c + 1);
+                style.fill = static_cast<int>(back.rgb() & 0xFFFFFF);
+                format = book.format(style);
+            }
             if (isTextColumn(c))
-                book.writeString(row, c + 1, text, dataFormats[c]);
+                book.writeString(row, c + 1, text, format);
             else
-                book.writeText(row, c + 1, text, dataFormats[c]);
+                book.writeText(row, c + 1, text, format);
         }
     }
     writeBlankRow(book, layout, layout.lastFontRow(), 1, n);

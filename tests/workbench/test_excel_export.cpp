@@ -260,6 +260,24 @@ private slots:
 
     // The sheet as laid out: title, office and date line, coloured header, data from row 5,
     // fonts, borders, widths, and the types of the cells.
+    // A duplicate number marked in the grid is marked in the workbook too, and nothing else is.
+    void markedCellsKeepTheirColour()
+    {
+        auto form = filledForm();
+        const Workbench ui(*form);
+        ui.MSFlexGrid1->gridModel().setCellMark(2, GridColumn::OwnerNumber, QColor(255, 199, 199),
+                                                QStringLiteral("与第 1 行重复"));
+        MessageRecorder boxes;
+        DialogAnswer dialog(dirPath(QStringLiteral("标红")));
+        ui.Command4->click();
+        const Sheet sheet = readWorkbook(dirPath(QStringLiteral("标红.xlsx")));
+        const int col = GridColumn::OwnerNumber + 1;
+        QCOMPARE(sheet.cell(2 + 4, col).value(QStringLiteral("fill")).toString(), QStringLiteral("FFFFC7C7"));
+        QVERIFY(sheet.cell(1 + 4, col).value(QStringLiteral("fill")).isNull());
+        QVERIFY(sheet.cell(2 + 4, col - 1).value(QStringLiteral("fill")).isNull());
+        QCOMPARE(sheet.borders(2 + 4, col), sheet.borders(1 + 4, col));
+    }
+
     void workbookLayout()
     {
         auto form = filledForm();
