@@ -5,29 +5,33 @@
 
 QHash<int, QString> duplicateNumbers(const QList<GridNumber>& rows, const QList<StoredNumber>& stored)
 {
-    QHash<QString, QList<int>> rowsOf;
-    for (const GridNumber& r : rows)
-        if (!r.number.isEmpty())
-            rowsOf[r.number].append(r.row);
+    // The first two rows of each number are enough to name the other one: no list per number.
+    QHash<QString, int> firstRow, secondRow;
+    firstRow.reserve(rows.size());
+    for (const GridNumber& r : rows) {
+        if (r.number.isEmpty())
+            continue;
+        const auto first = firstRow.constFind(r.number);
+        if (first == firstRow.constEnd())
+            firstRow.insert(r.number, r.row);
+        else if (!secondRow.contains(r.number))
+            secondRow.insert(r.number, r.row);
+    }
     QHash<QString, const StoredNumber*> storedOf;
-    QHash<QString, QSet<QString>> ownersOf; // the grid's own owners of each number
-    for (const GridNumber& r : rows)
-        ownersOf[r.number].insert(r.ownerId.trimmed());
     for (const StoredNumber& s : stored)
-        if (!storedOf.contains(s.number) && !ownersOf.value(s.number).contains(s.ownerId.trimmed()))
+        if (!storedOf.contains(s.number))
             storedOf.insert(s.number, &s);
 
     QHash<int, QString> marks;
     for (const GridNumber& r : rows) {
         if (r.number.isEmpty())
             continue;
-        const QList<int>& same = rowsOf[r.number];
-        if (same.size() > 1) {
-            const int other = same.first() == r.row ? same.at(1) : same.first();
+        const int first = firstRow.value(r.number);
+        const int other = first != r.row ? first : secondRow.value(r.number, -1);
+        if (other > 0)
             marks.insert(r.row, QStringLiteral("与第 %1 行重复").arg(other));
-        } else if (const StoredNumber* s = storedOf.value(r.number)) {
+        else if (const StoredNumber* s = storedOf.value(r.number))
             marks.insert(r.row, QStringLiteral("与已保存的业主 %1（%2）重复").arg(s->name, s->address));
-        }
     }
     return marks;
 }
@@ -59,13 +63,16 @@ QString ownersSql(SqlDialect dialect, const QStringList& ownerIds)
 
 QList<StoredNumber> collidingStoredNumbers(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows)
 {
-    QHash<QString, QSet<QString>> ownersOf;
+    QSet<QString> numbers;
+    numbers.reserve(rows.size());
     for (const GridNumber& r : rows)
         if (!r.number.isEmpty())
-            ownersOf[r.number].insert(r.ownerId.trimmed());
-    if (ownersOf.isEmpty())
+            numbers.insert(r.number);
+    if (numbers.isEmpty())
         return {};
+    QSet<QString> gridOwners; // made only when a stored number matches one of the grid's
 
+    // An owner has one number: a stored one held by an owner of the grid is that row's own.
     QList<StoredNumber> colliding;
     {
         Recordset rs = conn.openRecordset(storedNumbersSql(officeCode));
@@ -73,9 +80,13 @@ QList<StoredNumber> collidingStoredNumbers(Connection& conn, const QString& offi
         const int owner = rs.fieldIndex(QStringLiteral("ZH_ID"));
         for (; !rs.eof(); rs.moveNext()) {
             const QString n = rs.field(number).toString();
-            const auto it = ownersOf.constFind(n);
+            if (!numbers.contains(n))
+                continue;
             const QString id = rs.field(owner).toString().trimmed();
-            if (it != ownersOf.constEnd() && !it->contains(id))
+            if (gridOwners.isEmpty())
+                for (const GridNumber& r : rows)
+                    gridOwners.insert(r.ownerId.trimmed());
+            if (!gridOwners.contains(id))
                 colliding.append({n, id, {}, {}});
         }
     }

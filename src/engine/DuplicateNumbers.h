@@ -23,7 +23,8 @@ struct StoredNumber
     QString address;
 };
 
-// The rows whose number stands on another row of the grid too, or is stored for another owner,
+// The rows whose number stands on another row of the grid too, or is stored for another owner
+// (`stored` holds other owners' numbers only, as collidingStoredNumbers gives them),
 // each with the text that names the other: "与第 n 行重复" (the first other row with it) or
 // "与已保存的业主 姓名（地址）重复". Empty numbers are never duplicates.
 QHash<int, QString> duplicateNumbers(const QList<GridNumber>& rows, const QList<StoredNumber>& stored);

@@ -21,7 +21,6 @@ private slots:
             << QStringList{"", "", "14A"} << QStringList{} << QStringList{};
         QTest::newRow("stored for another owner") << QStringList{"14A", "14B"} << QStringList{"14B=7"}
                                                   << QStringList{"2:与已保存的业主 王五（1幢101室）重复"};
-        QTest::newRow("stored for the same owner") << QStringList{"14A"} << QStringList{"14A=100"} << QStringList{};
     }
 
     void marks()
