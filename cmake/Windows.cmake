@@ -16,9 +16,16 @@ target_link_libraries(PkgConfig::XLSXWRITER INTERFACE ${CHENGLING_XLSXWRITER_LIB
 add_library(PkgConfig::ODBC INTERFACE IMPORTED)
 target_link_libraries(PkgConfig::ODBC INTERFACE odbc32)
 
+# Debian's rcc compresses with zstd, which this Qt cannot read back.
+set(CMAKE_AUTORCC_OPTIONS --no-zstd)
+
 # One self-contained .exe: MinGW's runtime (libgcc, libstdc++, winpthread) linked in, since a PC
 # has none of its DLLs.
 add_link_options(-static -static-libgcc -static-libstdc++)
+# CMake switches the linker back to dynamic libraries after the ones it takes for shared (odbc32 and
+# the like, import libraries all the same), and the compiler's own libraries come last: keep it static.
+set(CMAKE_EXE_LINK_DYNAMIC_C_FLAGS -Wl,-Bstatic)
+set(CMAKE_EXE_LINK_DYNAMIC_CXX_FLAGS -Wl,-Bstatic)
 
 # A static Qt links only the plugins it is told of: the Windows platform is imported by default;
 # offscreen (tests, screenshots: `-platform offscreen`) and the SQLite driver (test fixtures) are not.
@@ -35,6 +42,6 @@ function(chengling_windows_translation target)
     endif()
     set(conf ${CMAKE_BINARY_DIR}/windows-qt-conf/qt.conf)
     file(WRITE ${conf} "[Paths]\nTranslations = :/translations\n")
-    qt_add_resources(${target} ${target}_qt_conf PREFIX /qt/etc BASE ${CMAKE_BINARY_DIR}/windows-qt-conf FILES ${conf})
-    qt_add_resources(${target} ${target}_qt_zh_cn PREFIX /translations BASE /usr/share/qt6/translations FILES ${qm})
+    qt_add_resources(${target} ${target}_qt_conf PREFIX /qt/etc OPTIONS --no-zstd BASE ${CMAKE_BINARY_DIR}/windows-qt-conf FILES ${conf})
+    qt_add_resources(${target} ${target}_qt_zh_cn PREFIX /translations OPTIONS --no-zstd BASE /usr/share/qt6/translations FILES ${qm})
 endfunction()

@@ -15,7 +15,8 @@
 
 namespace {
 // Linux: the narrow API with UTF-8 text both ways (FreeTDS's ClientCharset). Windows: there the
-// narrow API means the ANSI code page, so statements, names, text data and messages go wide.
+// narrow API means the ANSI code page, so statements, names, text data and messages go wide (and
+// with UNICODE defined the narrow names are the wide calls, hence #ifdef rather than if constexpr).
 #ifdef _WIN32
 constexpr bool kWideText = true;
 #else
@@ -23,10 +24,12 @@ constexpr bool kWideText = false;
 #endif
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager's wide characters are UTF-16");
 
+#ifdef _WIN32
 QString fromWide(const SQLWCHAR* text)
 {
     return QString::fromUtf16(reinterpret_cast<const char16_t*>(text));
 }
+#endif
 
 struct Diagnostics
 {
@@ -52,21 +55,21 @@ Diagnostics diagnostics(SQLSMALLINT type, SQLHANDLE handle)
         SQLSMALLINT length = 0;
         QByteArray sqlState;
         QString text;
-        if constexpr (kWideText) {
-            SQLWCHAR state[6] = {};
-            SQLWCHAR message[2048] = {};
-            if (!SQL_SUCCEEDED(SQLGetDiagRecW(type, handle, i, state, &native, message, 2048, &length)))
-                break;
-            sqlState = fromWide(state).toLatin1();
-            text = fromWide(message).trimmed();
-        } else {
-            SQLCHAR state[6] = {};
-            SQLCHAR message[2048] = {};
-            if (!SQL_SUCCEEDED(SQLGetDiagRec(type, handle, i, state, &native, message, sizeof message, &length)))
-                break;
-            sqlState = QByteArray(reinterpret_cast<const char*>(state));
-            text = QString::fromUtf8(reinterpret_cast<const char*>(message)).trimmed();
-        }
+#ifdef _WIN32 // with UNICODE the narrow names are the wide calls there
+        SQLWCHAR state[6] = {};
+        SQLWCHAR message[2048] = {};
+        if (!SQL_SUCCEEDED(SQLGetDiagRecW(type, handle, i, state, &native, message, 2048, &length)))
+            break;
+        sqlState = fromWide(state).toLatin1();
+        text = fromWide(message).trimmed();
+#else
+        SQLCHAR state[6] = {};
+        SQLCHAR message[2048] = {};
+        if (!SQL_SUCCEEDED(SQLGetDiagRec(type, handle, i, state, &native, message, sizeof message, &length)))
+            break;
+        sqlState = QByteArray(reinterpret_cast<const char*>(state));
+        text = QString::fromUtf8(reinterpret_cast<const char*>(message)).trimmed();
+#endif
         if (d.native == 0) {
             d.native = native;
             d.sqlState = QString::fromLatin1(sqlState);
@@ -166,15 +169,15 @@ private:
             SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
             SQLULEN size = 0;
             SQLRETURN rc;
-            if constexpr (kWideText) {
-                SQLWCHAR name[512] = {};
-                rc = SQLDescribeColW(m_statement, c, name, 512, &nameLength, &type, &size, &digits, &nullable);
-                m_names << fromWide(name);
-            } else {
-                SQLCHAR name[512] = {};
-                rc = SQLDescribeCol(m_statement, c, name, sizeof name, &nameLength, &type, &size, &digits, &nullable);
-                m_names << QString::fromUtf8(reinterpret_cast<const char*>(name));
-            }
+#ifdef _WIN32
+            SQLWCHAR name[512] = {};
+            rc = SQLDescribeColW(m_statement, c, name, 512, &nameLength, &type, &size, &digits, &nullable);
+            m_names << fromWide(name);
+#else
+            SQLCHAR name[512] = {};
+            rc = SQLDescribeCol(m_statement, c, name, sizeof name, &nameLength, &type, &size, &digits, &nullable);
+            m_names << QString::fromUtf8(reinterpret_cast<const char*>(name));
+#endif
             if (!SQL_SUCCEEDED(rc))
                 throw odbcError(SQL_HANDLE_STMT, m_statement);
             m_kinds << kindOf(type, size, digits);
@@ -285,13 +288,13 @@ private:
 
 SQLRETURN execDirect(SQLHSTMT statement, const QString& sql)
 {
-    if constexpr (kWideText) {
-        std::u16string text = sql.toStdU16String();
-        return SQLExecDirectW(statement, reinterpret_cast<SQLWCHAR*>(text.data()),
-                              static_cast<SQLINTEGER>(text.size()));
-    }
+#ifdef _WIN32
+    std::u16string text = sql.toStdU16String();
+    return SQLExecDirectW(statement, reinterpret_cast<SQLWCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size()));
+#else
     QByteArray text = sql.toUtf8();
     return SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size()));
+#endif
 }
 
 RuntimeError notOpen()
@@ -342,9 +345,9 @@ void OdbcConnection::open(const QString& odbcString, int timeoutSeconds)
     QString text = odbcString;
     SQLWCHAR out[1024];
     SQLSMALLINT outLength = 0;
-    const SQLRETURN rc = SQLDriverConnectW(dbc, nullptr, reinterpret_cast<SQLWCHAR*>(text.data()),
-                                           static_cast<SQLSMALLINT>(text.size()), out, 1024, &outLength,
-                                           SQL_DRIVER_NOPROMPT);
+    const SQLRETURN rc =
+        SQLDriverConnectW(dbc, nullptr, reinterpret_cast<SQLWCHAR*>(text.data()), static_cast<SQLSMALLINT>(text.size()),
+                          out, 1024, &outLength, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc)) {
         const RuntimeError error = odbcError(SQL_HANDLE_DBC, dbc);
         SQLFreeHandle(SQL_HANDLE_DBC, dbc);
@@ -359,16 +362,17 @@ QString OdbcConnection::dbmsName() const
     if (!m_dbc)
         return {};
     SQLSMALLINT length = 0;
-    if constexpr (kWideText) {
-        SQLWCHAR name[256] = {};
-        if (!SQL_SUCCEEDED(SQLGetInfoW(m_dbc, SQL_DBMS_NAME, name, sizeof name, &length)))
-            return {};
-        return fromWide(name);
-    }
+#ifdef _WIN32
+    SQLWCHAR name[256] = {};
+    if (!SQL_SUCCEEDED(SQLGetInfoW(m_dbc, SQL_DBMS_NAME, name, sizeof name, &length)))
+        return {};
+    return fromWide(name);
+#else
     SQLCHAR name[256] = {};
     if (!SQL_SUCCEEDED(SQLGetInfo(m_dbc, SQL_DBMS_NAME, name, sizeof name, &length)))
         return {};
     return QString::fromUtf8(reinterpret_cast<const char*>(name));
+#endif
 }
 
 std::unique_ptr<RowSource> OdbcConnection::query(const QString& sql)

@@ -162,6 +162,8 @@ private slots:
         QTest::addColumn<bool>("existing");
         QTest::newRow("new file") << QStringLiteral("业主编号 一.xlsx") << false;
         QTest::newRow("replaces a file") << QStringLiteral("业主编号（二）.xlsx") << true;
+        // Hangul is outside the Chinese ANSI code page: only the wide file API can name it.
+        QTest::newRow("outside the code page") << QStringLiteral("业主编号 한글.xlsx") << false;
     }
 
     void exportToChinesePaths()
