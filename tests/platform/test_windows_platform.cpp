@@ -1,11 +1,13 @@
 // The platform layer's Windows side, on the real registry and file system (run under Wine by
 // tools/test-windows): the database settings the other programs write, the system-information
 // tool's keys, the SQL Server driver chosen among the installed ones, and exports to Chinese paths.
+#include "app/Module1.h"
 #include "main_window/SystemInfoTool.h"
 #include "platform/OdbcConnectionString.h"
 #include "platform/RuntimeError.h"
 #include "platform/Settings.h"
 #include "platform/XlsxWorkbook.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -151,6 +153,16 @@ private slots:
                 QVERIFY2(e.description().contains(QStringLiteral("ODBC Driver 18 for SQL Server")),
                          qPrintable(e.description()));
             }
+            // Started by the system with an SQL Server string: what to install, then the usual failure.
+            MessageRecorder boxes;
+            EndRecorder ends;
+            Main(QStringLiteral("U1{}{}{}{}{}{}{}{}{}{}【】Provider=SQLOLEDB.1;Data Source=db;User ID=sa;Password=pw"),
+                 [] { QFAIL("the window must not open"); });
+            QCOMPARE(ends.count(), 1);
+            QCOMPARE(boxes.texts().size(), 2);
+            QVERIFY2(boxes.texts()[0].contains(QStringLiteral("ODBC Driver 18 for SQL Server")),
+                     qPrintable(boxes.texts()[0]));
+            QCOMPARE(boxes.texts()[1], QStringLiteral("数据库连接失败!"));
         } else {
             QCOMPARE(defaultSqlServerDriver(), expected);
         }
