@@ -5,11 +5,32 @@
 #include <QList>
 #include <QStringList>
 #include <optional>
+#include <string>
+#ifdef _WIN32
+#include <windows.h> // sql.h needs it there
+#endif
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlucode.h>
 
 namespace {
+// Linux: the narrow API with UTF-8 text both ways (FreeTDS's ClientCharset). Windows: there the
+// narrow API means the ANSI code page, so statements, names, text data and messages go wide (and
+// with UNICODE defined the narrow names are the wide calls, hence #ifdef rather than if constexpr).
+#ifdef _WIN32
+constexpr bool kWideText = true;
+#else
+constexpr bool kWideText = false;
+#endif
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager's wide characters are UTF-16");
+
+#ifdef _WIN32
+QString fromWide(const SQLWCHAR* text)
+{
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(text));
+}
+#endif
+
 struct Diagnostics
 {
     long native = 0;
@@ -30,14 +51,25 @@ Diagnostics diagnostics(SQLSMALLINT type, SQLHANDLE handle)
     Diagnostics d;
     QStringList texts;
     for (SQLSMALLINT i = 1; i <= 20; ++i) {
-        SQLCHAR state[6] = {};
         SQLINTEGER native = 0;
-        SQLCHAR message[2048] = {};
         SQLSMALLINT length = 0;
-        const SQLRETURN rc = SQLGetDiagRec(type, handle, i, state, &native, message, sizeof message, &length);
-        if (!SQL_SUCCEEDED(rc))
+        QByteArray sqlState;
+        QString text;
+#ifdef _WIN32 // with UNICODE the narrow names are the wide calls there
+        SQLWCHAR state[6] = {};
+        SQLWCHAR message[2048] = {};
+        if (!SQL_SUCCEEDED(SQLGetDiagRecW(type, handle, i, state, &native, message, 2048, &length)))
             break;
-        const QByteArray sqlState(reinterpret_cast<const char*>(state));
+        sqlState = fromWide(state).toLatin1();
+        text = fromWide(message).trimmed();
+#else
+        SQLCHAR state[6] = {};
+        SQLCHAR message[2048] = {};
+        if (!SQL_SUCCEEDED(SQLGetDiagRec(type, handle, i, state, &native, message, sizeof message, &length)))
+            break;
+        sqlState = QByteArray(reinterpret_cast<const char*>(state));
+        text = QString::fromUtf8(reinterpret_cast<const char*>(message)).trimmed();
+#endif
         if (d.native == 0) {
             d.native = native;
             d.sqlState = QString::fromLatin1(sqlState);
@@ -45,7 +77,6 @@ Diagnostics diagnostics(SQLSMALLINT type, SQLHANDLE handle)
         // 08S01 communication link failure, 08003 connection not open, 08S02 connection reset.
         if (sqlState == "08S01" || sqlState == "08003" || sqlState == "08S02" || isLinkFailure(native))
             d.lost = true;
-        const QString text = QString::fromUtf8(reinterpret_cast<const char*>(message)).trimmed();
         if (!text.isEmpty() && !texts.contains(text))
             texts << text;
     }
@@ -62,11 +93,6 @@ RuntimeError shownError(const Diagnostics& d)
 RuntimeError odbcError(SQLSMALLINT type, SQLHANDLE handle)
 {
     return shownError(diagnostics(type, handle));
-}
-
-QByteArray utf8(const QString& text)
-{
-    return text.toUtf8();
 }
 
 // How a column is read: numbers as numbers, everything else as UTF-8 text.
@@ -140,13 +166,20 @@ private:
         if (!SQL_SUCCEEDED(SQLNumResultCols(m_statement, &count)))
             throw odbcError(SQL_HANDLE_STMT, m_statement);
         for (SQLSMALLINT c = 1; c <= count; ++c) {
-            SQLCHAR name[512] = {};
             SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
             SQLULEN size = 0;
-            if (!SQL_SUCCEEDED(
-                    SQLDescribeCol(m_statement, c, name, sizeof name, &nameLength, &type, &size, &digits, &nullable)))
-                throw odbcError(SQL_HANDLE_STMT, m_statement);
+            SQLRETURN rc;
+#ifdef _WIN32
+            SQLWCHAR name[512] = {};
+            rc = SQLDescribeColW(m_statement, c, name, 512, &nameLength, &type, &size, &digits, &nullable);
+            m_names << fromWide(name);
+#else
+            SQLCHAR name[512] = {};
+            rc = SQLDescribeCol(m_statement, c, name, sizeof name, &nameLength, &type, &size, &digits, &nullable);
             m_names << QString::fromUtf8(reinterpret_cast<const char*>(name));
+#endif
+            if (!SQL_SUCCEEDED(rc))
+                throw odbcError(SQL_HANDLE_STMT, m_statement);
             m_kinds << kindOf(type, size, digits);
         }
         m_values.resize(count);
@@ -184,8 +217,8 @@ private:
             break;
         }
         const bool text = m_kinds[column] == ColumnKind::Text;
-        const SQLSMALLINT cType = text ? SQL_C_CHAR : SQL_C_BINARY;
-        const SQLLEN terminator = text ? 1 : 0;
+        const SQLSMALLINT cType = !text ? SQL_C_BINARY : kWideText ? SQL_C_WCHAR : SQL_C_CHAR;
+        const SQLLEN terminator = !text ? 0 : kWideText ? sizeof(SQLWCHAR) : 1;
         QByteArray bytes;
         char buffer[4096];
         for (;;) {
@@ -204,7 +237,12 @@ private:
             bytes.append(buffer, indicator);
             break;
         }
-        return text ? QVariant(QString::fromUtf8(bytes)) : QVariant(bytes);
+        if (!text)
+            return QVariant(bytes);
+        if constexpr (kWideText)
+            return QVariant(QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()),
+                                               bytes.size() / qsizetype(sizeof(SQLWCHAR))));
+        return QVariant(QString::fromUtf8(bytes));
     }
 
     void check(SQLRETURN rc) const
@@ -250,8 +288,13 @@ private:
 
 SQLRETURN execDirect(SQLHSTMT statement, const QString& sql)
 {
-    QByteArray text = utf8(sql);
+#ifdef _WIN32
+    std::u16string text = sql.toStdU16String();
+    return SQLExecDirectW(statement, reinterpret_cast<SQLWCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size()));
+#else
+    QByteArray text = sql.toUtf8();
     return SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size()));
+#endif
 }
 
 } // namespace
@@ -293,9 +336,8 @@ void OdbcConnection::open(const QString& odbcString, int timeoutSeconds)
     const auto timeout = reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(timeoutSeconds));
     SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, timeout, SQL_IS_UINTEGER);
     SQLSetConnectAttr(dbc, SQL_ATTR_CONNECTION_TIMEOUT, timeout, SQL_IS_UINTEGER);
-    // The one wide call: FreeTDS reads a narrow connection string as Latin-1, which would mangle
-    // a Chinese database name or password. Everything after it is narrow, in UTF-8.
-    static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager's wide characters are UTF-16");
+    // Wide on every platform: FreeTDS reads a narrow connection string as Latin-1, which would
+    // mangle a Chinese database name or password.
     QString text = odbcString;
     SQLWCHAR out[1024];
     SQLSMALLINT outLength = 0;
@@ -315,11 +357,18 @@ QString OdbcConnection::dbmsName() const
 {
     if (!m_dbc)
         return {};
-    SQLCHAR name[256] = {};
     SQLSMALLINT length = 0;
+#ifdef _WIN32
+    SQLWCHAR name[256] = {};
+    if (!SQL_SUCCEEDED(SQLGetInfoW(m_dbc, SQL_DBMS_NAME, name, sizeof name, &length)))
+        return {};
+    return fromWide(name);
+#else
+    SQLCHAR name[256] = {};
     if (!SQL_SUCCEEDED(SQLGetInfo(m_dbc, SQL_DBMS_NAME, name, sizeof name, &length)))
         return {};
     return QString::fromUtf8(reinterpret_cast<const char*>(name));
+#endif
 }
 
 std::unique_ptr<RowSource> OdbcConnection::query(const QString& sql)

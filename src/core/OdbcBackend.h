@@ -16,10 +16,10 @@ struct RequestFailure
     bool lost = false;
 };
 
-// SQL Server's path: the ODBC driver manager's narrow API with every text in UTF-8 both ways
-// (FreeTDS converts to and from the server's code page, given ClientCharset=UTF-8); only the
-// connection string goes wide. Every request is read to its end, so the driver never has to
-// cancel one (an attention costs a round trip).
+// SQL Server's path. On Linux the ODBC driver manager's narrow API with every text in UTF-8 both
+// ways (FreeTDS converts to and from the server's code page, given ClientCharset=UTF-8); only the
+// connection string goes wide. On Windows every text goes wide. Every request is read to its end,
+// so the driver never has to cancel one (an attention costs a round trip).
 class OdbcConnection
 {
 public:

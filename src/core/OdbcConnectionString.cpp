@@ -72,10 +72,19 @@ bool isSqlServerProvider(const QString& provider)
            p.startsWith(u"sqlncli");
 }
 
+QString preferredSqlServerDriver(const QStringList& installed)
+{
+    for (const char* wanted : {"ODBC Driver 18 for SQL Server", "ODBC Driver 17 for SQL Server", "SQL Server"})
+        for (const QString& name : installed)
+            if (name.compare(QLatin1String(wanted), Qt::CaseInsensitive) == 0)
+                return name;
+    return {};
+}
+
 QString odbcConnectionString(const ConnectionSettings& s)
 {
     const QString driver =
-        s.contains(QStringLiteral("driver")) ? s.value(QStringLiteral("driver")) : QStringLiteral("FreeTDS");
+        s.contains(QStringLiteral("driver")) ? s.value(QStringLiteral("driver")) : defaultSqlServerDriver();
     const bool freeTds = driver.compare(QStringLiteral("FreeTDS"), Qt::CaseInsensitive) == 0;
     QString server = s.value(QStringLiteral("data source"));
     if (freeTds) {
@@ -95,6 +104,10 @@ QString odbcConnectionString(const ConnectionSettings& s)
         odbc += braced(QStringLiteral("UID"), s.value(QStringLiteral("user id")));
         odbc += braced(QStringLiteral("PWD"), s.value(QStringLiteral("password")));
     }
+    // Driver 18 insists on an encrypted link with a trusted certificate by default; the OLE DB
+    // providers the system's settings were written for ask for neither.
+    if (driver.startsWith(QStringLiteral("ODBC Driver 18 for SQL Server"), Qt::CaseInsensitive))
+        odbc += QStringLiteral("Encrypt=no;");
     if (freeTds)
         // Without an explicit version FreeTDS ignores the login time-out; without UTF-8 Chinese turns into "?".
         odbc += QStringLiteral("TDS_Version=7.4;ClientCharset=UTF-8;");

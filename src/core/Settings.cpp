@@ -18,11 +18,6 @@ RuntimeError unreadable(const QString& path, const QString& reason)
                         QStringLiteral("无法读取数据库设置文件“%1”：%2").arg(QDir::toNativeSeparators(path), reason));
 }
 
-QSettings userStore()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Velquor"), QStringLiteral("Velquor"));
-}
-
 // The file is written by people: an unquoted "a,b" comes back as a list; give back the text.
 QString readText(QSettings& store, const QString& key)
 {
@@ -47,6 +42,14 @@ DbSettings readDbSettings(QSettings& store)
     return s;
 }
 
+#ifndef _WIN32 // Windows: the registry (Settings_win.cpp)
+namespace {
+QSettings userStore()
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Velquor"), QStringLiteral("Velquor"));
+}
+} // namespace
+
 DbSettings readDbSettings()
 {
     // Checked before the store parses the whole file.
@@ -63,3 +66,4 @@ QString dbSettingsFilePath()
 {
     return userStore().fileName();
 }
+#endif

@@ -11,9 +11,10 @@ struct DbSettings
 };
 
 // Reads application "Velquor", section "DBConfig" from the user's settings store
-// ($XDG_CONFIG_HOME/Velquor/Velquor.ini); absent entries, or no file at all, read as the empty
-// text. A file that is there but cannot be read (a folder in its place, no permission) or that
-// is larger than 1 MB throws RuntimeError saying so.
+// ($XDG_CONFIG_HOME/Velquor/Velquor.ini; on Windows the registry key the other programs write,
+// HKEY_CURRENT_USER\Software\VB and VBA Program Settings\Velquor\DBConfig); absent entries, or
+// no file at all, read as the empty text. A file that is there but cannot be read (a folder in
+// its place, no permission) or that is larger than 1 MB throws RuntimeError saying so.
 DbSettings readDbSettings();
 DbSettings readDbSettings(QSettings& store);
 

@@ -1,5 +1,6 @@
 #include "core/XlsxWorkbook.h"
 
+#include "core/ExportTempFile.h"
 #include "core/RuntimeError.h"
 
 #include <QDir>
@@ -11,10 +12,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 namespace {
@@ -43,7 +40,9 @@ SystemFailure systemFailure(int code)
     case EROFS:
         return {ErrorNumber::PermissionDenied, QStringLiteral("磁盘只读")};
     case ENOSPC:
+#ifdef EDQUOT
     case EDQUOT:
+#endif
         return {ErrorNumber::DiskFull, QStringLiteral("磁盘已满")};
     case EISDIR:
         return {ErrorNumber::FileAccess, QStringLiteral("已有同名的文件夹")};
@@ -121,50 +120,19 @@ bool isTempFileName(const QString& name)
     return pattern.match(name).hasMatch();
 }
 
-// Each workbook holds its temporary file locked until the file is renamed or removed, so a file
-// of ours that nobody holds is what an export killed midway left behind.
-void removeStaleTempFiles(const QString& dir)
-{
-    const QStringList names =
-        QDir(dir).entryList({QStringLiteral(".~xlsx*.tmp")}, QDir::Files | QDir::Hidden | QDir::NoSymLinks);
-    for (const QString& name : names) {
-        if (!isTempFileName(name))
-            continue;
-        const QByteArray path = QFile::encodeName(dir + u'/' + name);
-        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-        if (fd < 0)
-            continue;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            ::unlink(path.constData()); // best effort: a folder we cannot clean is no reason to fail
-        ::close(fd);
-    }
-}
-
-// Reserves a fresh name in the target's folder, created with the usual permissions so that the
-// renamed workbook gets them too, and locked; `lockFd` receives the descriptor holding the lock.
+// A fresh name in the target's folder, created with the usual permissions so that the renamed
+// workbook gets them too, and held as ours where the platform can (see ExportTempFile.h).
 QString reserveTempFile(const QString& target, int& lockFd)
 {
     const QString dir = QFileInfo(target).absolutePath();
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString name =
             dir + QStringLiteral("/.~xlsx%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        const QByteArray path = QFile::encodeName(name);
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            if (errno != EEXIST)
-                throw fileError(errno, target);
-            continue;
-        }
-        // Another export's clean-up may hold or have removed the file between its creation and
-        // the lock. A file system without locks leaves the file ours, only unprotected.
-        const bool taken = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-        struct stat held, named;
-        if (!taken && ::fstat(fd, &held) == 0 && ::stat(path.constData(), &named) == 0 && held.st_dev == named.st_dev &&
-            held.st_ino == named.st_ino) {
-            lockFd = fd;
+        const int code = createTempFile(name, lockFd);
+        if (code == 0)
             return name;
-        }
-        ::close(fd);
+        if (code != EEXIST)
+            throw fileError(code, target);
     }
     throw fileError(EEXIST, target);
 }
@@ -250,7 +218,7 @@ std::optional<double> spreadsheetNumber(const QString& text)
 
 XlsxWorkbook::XlsxWorkbook(const QString& path) : m_path(path)
 {
-    removeStaleTempFiles(QFileInfo(path).absolutePath());
+    removeStaleTempFiles(QFileInfo(path).absolutePath(), isTempFileName);
     m_tempPath = reserveTempFile(path, m_tempLock);
     // The rows streamed to disk go to the user's temporary folder, not into memory.
     m_tmpDir = QFile::encodeName(QDir::tempPath());
@@ -258,7 +226,7 @@ XlsxWorkbook::XlsxWorkbook(const QString& path) : m_path(path)
     options.constant_memory = LXW_TRUE;
     options.tmpdir = m_tmpDir.data();
     options.use_zip64 = LXW_FALSE;
-    m_workbook = workbook_new_opt(QFile::encodeName(m_tempPath).constData(), &options);
+    m_workbook = workbook_new_opt(workbookFileName(m_tempPath).constData(), &options);
     if (!m_workbook) {
         discard();
         throw RuntimeError(ErrorNumber::OutOfMemory, QStringLiteral("内存不足"));
@@ -295,10 +263,7 @@ void XlsxWorkbook::discard()
 
 void XlsxWorkbook::releaseTempLock()
 {
-    if (m_tempLock >= 0) {
-        ::close(m_tempLock);
-        m_tempLock = -1;
-    }
+    releaseTempFile(m_tempLock);
 }
 
 void XlsxWorkbook::check(int error, const char* what) const
@@ -439,8 +404,7 @@ void XlsxWorkbook::close()
         discard();
         throw libraryError(error, systemCode, m_path, "close");
     }
-    if (::rename(QFile::encodeName(m_tempPath).constData(), QFile::encodeName(m_path).constData()) != 0) {
-        const int renameCode = errno;
+    if (const int renameCode = replaceFile(m_tempPath, m_path); renameCode != 0) {
         discard();
         throw fileError(renameCode, m_path);
     }

@@ -1,6 +1,7 @@
 #include "main_window/SystemInfoTool.h"
 
 #include "main_window/ExternalProgram.h"
+#include "platform/MachineSettings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -33,8 +34,7 @@ QString registryValueText(RegistryType type, QByteArray data, const QString& unc
 
 std::unique_ptr<QSettings> machineSettings()
 {
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::SystemScope, QStringLiteral("chengling-wuye"),
-                                       QStringLiteral("machine"));
+    return machineSettingsStore();
 }
 
 bool GetKeyValue(QSettings& root, const QString& key, const QString& valueName, QString& value)

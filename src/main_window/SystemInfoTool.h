@@ -14,8 +14,8 @@ enum class RegistryType { String, Dword, Other };
 // unsigned number and given in decimal; any other kind leaves `unchanged` as it was.
 QString registryValueText(RegistryType type, QByteArray data, const QString& unchanged);
 
-// Where this platform keeps the machine-wide settings the registry's machine hive holds: the
-// system-scope INI file chengling-wuye/machine.ini (/etc/xdg/chengling-wuye/machine.ini), a
+// The machine-wide settings the registry's machine hive holds (on Windows the hive itself), else
+// the system-scope INI file chengling-wuye/machine.ini (/etc/xdg/chengling-wuye/machine.ini), a
 // registry key being its section, written as in the registry:
 //     [SOFTWARE\Microsoft\Shared Tools\MSINFO]
 //     PATH=/usr/bin/hardinfo

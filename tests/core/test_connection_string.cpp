@@ -1,10 +1,25 @@
 #include "core/ConnectionString.h"
 #include "core/Database.h"
+#include "core/OdbcConnectionString.h"
 
 #include <QtTest>
 
 using Pairs = QList<QPair<QString, QString>>;
 Q_DECLARE_METATYPE(Pairs)
+
+namespace {
+// These rows are FreeTDS's, the driver Linux uses when the string names none. Windows picks an
+// installed SQL Server driver instead (test_windows_platform), so there they name FreeTDS; a
+// Driver key of the row's own comes later and wins.
+void forFreeTds(QString& connection)
+{
+#ifdef _WIN32
+    connection.prepend(QStringLiteral("Driver=FreeTDS;"));
+#else
+    Q_UNUSED(connection);
+#endif
+}
+} // namespace
 
 class ConnectionStringTest : public QObject
 {
@@ -124,6 +139,32 @@ private slots:
         QCOMPARE(again.settings.pairs, parsed.settings.pairs);
     }
 
+    void sqlServerDriverPreference_data()
+    {
+        QTest::addColumn<QStringList>("installed");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("none") << QStringList{QStringLiteral("FreeTDS"), QStringLiteral("SQLite3")} << QString();
+        QTest::newRow("every Windows") << QStringList{QStringLiteral("Microsoft Access Driver (*.mdb)"),
+                                                      QStringLiteral("SQL Server")}
+                                       << QStringLiteral("SQL Server");
+        QTest::newRow("17 before the old one")
+            << QStringList{QStringLiteral("SQL Server"), QStringLiteral("ODBC Driver 17 for SQL Server")}
+            << QStringLiteral("ODBC Driver 17 for SQL Server");
+        QTest::newRow("18 first") << QStringList{QStringLiteral("ODBC Driver 17 for SQL Server"),
+                                                 QStringLiteral("SQL Server"),
+                                                 QStringLiteral("ODBC Driver 18 for SQL Server")}
+                                  << QStringLiteral("ODBC Driver 18 for SQL Server");
+        QTest::newRow("name as installed") << QStringList{QStringLiteral("sql server")} << QStringLiteral("sql server");
+        QTest::newRow("not a prefix") << QStringList{QStringLiteral("SQL Server Native Client 11.0")} << QString();
+    }
+
+    void sqlServerDriverPreference()
+    {
+        QFETCH(QStringList, installed);
+        QFETCH(QString, chosen);
+        QCOMPARE(preferredSqlServerDriver(installed), chosen);
+    }
+
     void odbcString_data()
     {
         QTest::addColumn<QString>("connection");
@@ -153,9 +194,17 @@ private slots:
             << QStringLiteral("DRIVER=FreeTDS;SERVER=db;UID=;PWD=a}b{c;") + tail;
         QTest::newRow("= stays bare") << QStringLiteral("Provider=SQLOLEDB;Driver=SQLite3;Database=/tmp/a=b.db")
                                       << QStringLiteral("DRIVER=SQLite3;DATABASE=/tmp/a=b.db;UID=;PWD=;");
-        QTest::newRow("Chinese database and password")
-            << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Password=密码pw;Initial Catalog=物业库一")
-            << QStringLiteral("DRIVER=FreeTDS;SERVER=db;DATABASE=物业库一;UID=;PWD=密码pw;") + tail;
+        QTest::newRow("Chinese database and password") << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Password=密码pw;Initial Catalog=物业库一")
+                                                       << QStringLiteral("DRIVER=FreeTDS;SERVER=db;DATABASE=物业库一;UID=;PWD=密码pw;") + tail;
+        // Microsoft's drivers read every server form themselves; 18 would insist on encryption.
+        QTest::newRow("driver 18") << QStringLiteral("Provider=SQLOLEDB;Driver='ODBC Driver 18 for SQL Server';"
+                                                     "Data Source=(local)\\SQLEXPRESS;User ID=sa;Password=pw")
+                                   << QStringLiteral("DRIVER=ODBC Driver 18 for SQL Server;SERVER=(local)\\SQLEXPRESS;"
+                                                     "UID=sa;PWD=pw;Encrypt=no;");
+        QTest::newRow("driver 17") << QStringLiteral("Provider=SQLOLEDB;Driver='ODBC Driver 17 for SQL Server';"
+                                                     "Data Source=tcp:db,1433;Initial Catalog=物业")
+                                   << QStringLiteral("DRIVER=ODBC Driver 17 for SQL Server;SERVER=tcp:db,1433;"
+                                                     "DATABASE=物业;UID=;PWD=;");
         QTest::newRow("leading { braced") << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Password={pw")
                                           << QStringLiteral("DRIVER=FreeTDS;SERVER=db;UID=;PWD={{pw};") + tail;
     }
@@ -164,6 +213,7 @@ private slots:
     {
         QFETCH(QString, connection);
         QFETCH(QString, odbc);
+        forFreeTds(connection);
         QCOMPARE(Connection::odbcConnectionString(connection), odbc);
     }
 
@@ -191,6 +241,7 @@ private slots:
     void odbcStringRefusals()
     {
         QFETCH(QString, connection);
+        forFreeTds(connection);
         QVERIFY_THROWS_EXCEPTION(RuntimeError, Connection::odbcConnectionString(connection));
     }
 };

@@ -360,6 +360,9 @@ private slots:
     void countsOverOdbc()
     {
         // Through the ODBC path; the SQLite ODBC driver stands in for the server here.
+#ifdef _WIN32
+        QSKIP("Debian's SQLite ODBC driver is a Linux library: under Wine it cannot open a Windows path");
+#endif
         FixtureDatabase db;
         db.exec(QStringLiteral("Insert Into 室表 (S_ID, L_ID, 室) Values (8, 1, '1'), (9, 1, '2'), (10, 1, '3')"));
         db.exec(QStringLiteral(

@@ -1,12 +1,64 @@
 #include "support/StandIn.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QThread>
+#include <functional>
+
+namespace {
+// The port a server wrote into `portFile`, or 0 when it gave none in time or `running` says it ended.
+quint16 waitForPort(const QString& portFile, const std::function<bool()>& running)
+{
+    const QDeadlineTimer deadline(15000);
+    while (!deadline.hasExpired() && running()) {
+        QFile f(portFile);
+        if (f.open(QIODevice::ReadOnly)) {
+            if (const auto port = static_cast<quint16>(f.readAll().trimmed().toUInt()))
+                return port;
+        }
+        QThread::msleep(20);
+    }
+    return 0;
+}
+} // namespace
+
+void StandIn::startByHelper(const QString& folder, const QString& databaseFile, const Options& options)
+{
+    m_rendezvous = folder;
+    m_log = folder + QStringLiteral("/requests.jsonl");
+    const QString request = folder + QStringLiteral("/start");
+    QFile::remove(folder + QStringLiteral("/port"));
+    QFile f(request + QStringLiteral(".new"));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        m_error = QStringLiteral("cannot write ") + f.fileName();
+        return;
+    }
+    f.write(QStringLiteral("%1\n%2\n%3\n%4\n%5\n")
+                .arg(QDir::toNativeSeparators(databaseFile), options.textMode)
+                .arg(options.latencyMs)
+                .arg(options.deadlockAt)
+                .arg(options.dropAt)
+                .toUtf8());
+    f.close();
+    QFile::remove(request);
+    if (!f.rename(request)) {
+        m_error = QStringLiteral("cannot write ") + request;
+        return;
+    }
+    m_port = waitForPort(folder + QStringLiteral("/port"), [] { return true; });
+    if (!m_port)
+        m_error = QStringLiteral("the helper started no stand-in (is tools/test-windows serving %1?)").arg(folder);
+}
 
 StandIn::StandIn(const QString& databaseFile, const Options& options)
 {
+    if (const QString folder = qEnvironmentVariable("CHENGLING_STANDIN_RENDEZVOUS"); !folder.isEmpty()) {
+        startByHelper(folder, databaseFile, options);
+        return;
+    }
+    m_log = m_dir.filePath(QStringLiteral("requests.jsonl"));
     const QString portFile = m_dir.filePath(QStringLiteral("port"));
     QStringList args{QStringLiteral(CHENGLING_SOURCE_DIR "/tools/sqlserver-standin"),
                      QStringLiteral("--db"),
@@ -16,7 +68,7 @@ StandIn::StandIn(const QString& databaseFile, const Options& options)
                      QStringLiteral("--port-file"),
                      portFile,
                      QStringLiteral("--log"),
-                     m_dir.filePath(QStringLiteral("requests.jsonl")),
+                     m_log,
                      QStringLiteral("--user"),
                      user(),
                      QStringLiteral("--password"),
@@ -42,21 +94,24 @@ StandIn::StandIn(const QString& databaseFile, const Options& options)
         m_error = QStringLiteral("cannot start the stand-in: ") + m_process.errorString();
         return;
     }
-    const QDeadlineTimer deadline(15000);
-    while (!deadline.hasExpired() && m_process.state() == QProcess::Running) {
-        QFile f(portFile);
-        if (f.open(QIODevice::ReadOnly)) {
-            m_port = static_cast<quint16>(f.readAll().trimmed().toUInt());
-            if (m_port)
-                return;
-        }
-        QThread::msleep(20);
-    }
-    m_error = QStringLiteral("the stand-in did not say its port");
+    m_port = waitForPort(portFile, [this] { return m_process.state() == QProcess::Running; });
+    if (!m_port)
+        m_error = QStringLiteral("the stand-in did not say its port");
 }
 
 StandIn::~StandIn()
 {
+    if (!m_rendezvous.isEmpty()) {
+        // The helper ends the server and removes "port" and "stop" when it has.
+        QFile stop(m_rendezvous + QStringLiteral("/stop"));
+        if (m_port && stop.open(QIODevice::WriteOnly)) {
+            stop.close();
+            const QDeadlineTimer deadline(10000);
+            while (!deadline.hasExpired() && QFile::exists(stop.fileName()))
+                QThread::msleep(20);
+        }
+        return;
+    }
     if (m_process.state() != QProcess::NotRunning) {
         m_process.terminate();
         if (!m_process.waitForFinished(5000))
@@ -76,7 +131,7 @@ QString StandIn::connectionString() const
 QList<QJsonObject> StandIn::requests(int since) const
 {
     QList<QJsonObject> result;
-    QFile f(m_dir.filePath(QStringLiteral("requests.jsonl")));
+    QFile f(m_log);
     if (!f.open(QIODevice::ReadOnly))
         return result;
     int n = 0;

@@ -9,6 +9,11 @@
 // tools/sqlserver-standin serving an SQLite file over TDS, for the SQL Server path: the program
 // connects through FreeTDS as it would to SQL Server, and every request the server received is
 // in its log.
+//
+// A Windows test under Wine cannot start a Linux program: with CHENGLING_STANDIN_RENDEZVOUS set to
+// a folder, the server is asked of a helper on the Linux side instead (tools/test-windows): the
+// request goes into "start" (database file, text mode, latency, deadlock and drop counts, one a
+// line), the helper answers with "port" and the log "requests.jsonl", and "stop" ends the server.
 class StandIn
 {
 public:
@@ -44,7 +49,11 @@ public:
     QStringList batches(int since = 0) const;
 
 private:
+    void startByHelper(const QString& folder, const QString& databaseFile, const Options& options);
+
     QTemporaryDir m_dir;
+    QString m_rendezvous;
+    QString m_log;
     QProcess m_process;
     quint16 m_port = 0;
     QString m_error;

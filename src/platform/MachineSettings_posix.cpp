@@ -1,0 +1,7 @@
+#include "platform/MachineSettings.h"
+
+std::unique_ptr<QSettings> machineSettingsStore()
+{
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::SystemScope, QStringLiteral("chengling-wuye"),
+                                       QStringLiteral("machine"));
+}
