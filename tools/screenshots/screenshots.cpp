@@ -5,6 +5,9 @@
 #include "core/Fonts.h"
 #include "main_window/MDIForm1.h"
 #include "platform/MessageBox.h"
+#include "engine/GridBuilders.h"
+#include "platform/FlexGrid.h"
+#include "workbench/GridFindBar.h"
 #include "workbench/OwnerNumberForm.h"
 
 #include <QAction>
@@ -12,6 +15,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
+#include <QToolButton>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -81,5 +86,27 @@ int main(int argc, char** argv)
     click("Command3");
     click("Command5");
     save(main, folder + QStringLiteral("/workbench-view%1.png").arg(suffix));
+
+    // Two numbers handed out before to moved-out owners: generate marks them.
+    const int other = offices->findText(QStringLiteral("15 "), Qt::MatchStartsWith);
+    offices->setCurrentIndex(other);
+    emit offices->activated(other);
+    all->setChecked(true);
+    emit all->clicked(true);
+    click("Command2");
+    const FlexGridModel& grid = form->findChild<FlexGrid*>(QStringLiteral("MSFlexGrid1"))->gridModel();
+    for (int row : {2, 5})
+        gConn().execute(QStringLiteral("Update 业主表 Set 业主编号 = '%1' Where ZH_ID = (Select Min(ZH_ID) + %2 From "
+                                       "业主表 Where 说明 = '迁出')")
+                            .arg(grid.textMatrix(row, GridColumn::OwnerNumber))
+                            .arg(row));
+    click("Command2");
+    save(main, folder + QStringLiteral("/workbench-duplicates%1.png").arg(suffix));
+
+    // The find bar, a name typed and found.
+    form->findChild<QToolButton*>(QStringLiteral("findButton"))->click();
+    form->findChild<QLineEdit*>(QStringLiteral("FindText"))->setText(grid.textMatrix(7, GridColumn::Name));
+    form->findChild<GridFindBar*>()->findNext(false);
+    save(main, folder + QStringLiteral("/workbench-find%1.png").arg(suffix));
     return 0;
 }
