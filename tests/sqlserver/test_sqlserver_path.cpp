@@ -101,6 +101,15 @@ QStringList writeStatements(const QStringList& batches)
     return statements;
 }
 
+// Office 14, every building ticked, numbers generated: the grid.
+FlexGrid* generateForOffice14(OwnerNumberForm& form)
+{
+    chooseOffice(form, QStringLiteral("14"));
+    tickAll(form);
+    click(&form, "Command2");
+    return child<FlexGrid>(&form, "MSFlexGrid1");
+}
+
 int maxRequests(int fixed, int rows, int perRequest)
 {
     return fixed + (rows + perRequest - 1) / perRequest;
@@ -337,10 +346,7 @@ private slots:
         connect();
         MessageRecorder boxes;
         OwnerNumberForm form;
-        chooseOffice(form, QStringLiteral("14"));
-        tickAll(form);
-        click(&form, "Command2");
-        auto* grid = child<FlexGrid>(&form, "MSFlexGrid1");
+        FlexGrid* grid = generateForOffice14(form);
         int thirteen = -1;
         for (int r = 1; r < grid->rows(); ++r)
             if (grid->textMatrix(r, 12) == QStringLiteral("90001"))
@@ -391,10 +397,7 @@ private slots:
         serveFailing(deadlockAt, dropAt);
         MessageRecorder boxes;
         OwnerNumberForm form;
-        chooseOffice(form, QStringLiteral("14"));
-        tickAll(form);
-        click(&form, "Command2");
-        auto* grid = child<FlexGrid>(&form, "MSFlexGrid1");
+        FlexGrid* grid = generateForOffice14(form);
         QCOMPARE(grid->rows(), rooms + 1);
         if (refusedRow > 0)
             m_db->exec(QStringLiteral("Create Trigger refuse Before Update Of 业主编号 On 业主表 When New.ZH_ID = %1 "
