@@ -3,37 +3,62 @@
 #include <QSet>
 #include <QStringList>
 
-QHash<int, QString> duplicateNumbers(const QList<GridNumber>& rows, const QList<StoredNumber>& stored)
+namespace {
+// The grid's numbers, each with its first two rows: enough to tell a duplicate and to name the other
+// row, hashed once for both checks.
+struct NumberIndex
 {
-    // The first two rows of each number are enough to name the other one: no list per number.
-    QHash<QString, int> firstRow, secondRow;
-    firstRow.reserve(rows.size());
-    for (const GridNumber& r : rows) {
-        if (r.number.isEmpty())
-            continue;
-        const auto first = firstRow.constFind(r.number);
-        if (first == firstRow.constEnd())
-            firstRow.insert(r.number, r.row);
-        else if (!secondRow.contains(r.number))
-            secondRow.insert(r.number, r.row);
+    explicit NumberIndex(const QList<GridNumber>& rows)
+    {
+        firstRow.reserve(rows.size());
+        for (const GridNumber& r : rows) {
+            if (r.number.isEmpty())
+                continue;
+            const auto first = firstRow.constFind(r.number);
+            if (first == firstRow.constEnd())
+                firstRow.insert(r.number, r.row);
+            else if (!secondRow.contains(r.number))
+                secondRow.insert(r.number, r.row);
+        }
     }
+    QHash<QString, int> firstRow, secondRow;
+};
+
+QHash<int, QString> marksOf(const NumberIndex& index, const QList<GridNumber>& rows, const QList<StoredNumber>& stored)
+{
+    if (index.secondRow.isEmpty() && stored.isEmpty()) // the usual case: nothing to mark
+        return {};
     QHash<QString, const StoredNumber*> storedOf;
     for (const StoredNumber& s : stored)
         if (!storedOf.contains(s.number))
             storedOf.insert(s.number, &s);
-
     QHash<int, QString> marks;
     for (const GridNumber& r : rows) {
         if (r.number.isEmpty())
             continue;
-        const int first = firstRow.value(r.number);
-        const int other = first != r.row ? first : secondRow.value(r.number, -1);
+        const int first = index.firstRow.value(r.number);
+        const int other = first != r.row ? first : index.secondRow.value(r.number, -1);
         if (other > 0)
             marks.insert(r.row, QStringLiteral("与第 %1 行重复").arg(other));
         else if (const StoredNumber* s = storedOf.value(r.number))
             marks.insert(r.row, QStringLiteral("与已保存的业主 %1（%2）重复").arg(s->name, s->address));
     }
     return marks;
+}
+
+QList<StoredNumber> collidingWith(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows,
+                                  const NumberIndex& index);
+} // namespace
+
+QHash<int, QString> duplicateNumbers(const QList<GridNumber>& rows, const QList<StoredNumber>& stored)
+{
+    return marksOf(NumberIndex(rows), rows, stored);
+}
+
+QHash<int, QString> findDuplicateNumbers(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows)
+{
+    const NumberIndex index(rows);
+    return marksOf(index, rows, collidingWith(conn, officeCode, rows, index));
 }
 
 QString storedNumbersSql(const QString& officeCode)
@@ -63,12 +88,14 @@ QString ownersSql(SqlDialect dialect, const QStringList& ownerIds)
 
 QList<StoredNumber> collidingStoredNumbers(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows)
 {
-    QSet<QString> numbers;
-    numbers.reserve(rows.size());
-    for (const GridNumber& r : rows)
-        if (!r.number.isEmpty())
-            numbers.insert(r.number);
-    if (numbers.isEmpty())
+    return collidingWith(conn, officeCode, rows, NumberIndex(rows));
+}
+
+namespace {
+QList<StoredNumber> collidingWith(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows,
+                                  const NumberIndex& index)
+{
+    if (index.firstRow.isEmpty())
         return {};
     QSet<QString> gridOwners; // made only when a stored number matches one of the grid's
 
@@ -80,7 +107,7 @@ QList<StoredNumber> collidingStoredNumbers(Connection& conn, const QString& offi
         const int owner = rs.fieldIndex(QStringLiteral("ZH_ID"));
         for (; !rs.eof(); rs.moveNext()) {
             const QString n = rs.field(number).toString();
-            if (!numbers.contains(n))
+            if (!index.firstRow.contains(n))
                 continue;
             const QString id = rs.field(owner).toString().trimmed();
             if (gridOwners.isEmpty())
@@ -109,3 +136,4 @@ QList<StoredNumber> collidingStoredNumbers(Connection& conn, const QString& offi
     }
     return colliding;
 }
+} // namespace

@@ -36,6 +36,10 @@ QString storedNumbersSql(const QString& officeCode);
 // The names and addresses of owners, for the few whose stored number collides.
 QString ownersSql(SqlDialect dialect, const QStringList& ownerIds);
 
+// Both checks for a grid, its numbers hashed once: the marks duplicateNumbers gives, with the
+// stored numbers collidingStoredNumbers reads.
+QHash<int, QString> findDuplicateNumbers(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows);
+
 // The stored numbers, other than the grid's own owners', that equal a number of the grid, with
 // their owners' names and addresses: one request, and one more only when there are collisions.
 QList<StoredNumber> collidingStoredNumbers(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows);

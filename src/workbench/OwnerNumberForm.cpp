@@ -399,8 +399,7 @@ int OwnerNumberForm::markDuplicates()
     QList<GridNumber> numbers;
     for (int r = 1; r < grid.rows(); ++r)
         numbers.append({r, grid.textMatrix(r, GridColumn::OwnerNumber), grid.textMatrix(r, GridColumn::OwnerId)});
-    const QList<StoredNumber> stored = collidingStoredNumbers(gConn(), officeCodeOf(Combo1->currentText()), numbers);
-    const QHash<int, QString> marks = duplicateNumbers(numbers, stored);
+    const QHash<int, QString> marks = findDuplicateNumbers(gConn(), officeCodeOf(Combo1->currentText()), numbers);
     {
         GridRedrawOff redrawOff(grid);
         for (auto it = marks.constBegin(); it != marks.constEnd(); ++it)
