@@ -130,7 +130,7 @@ QList<Row> run(int rooms)
         QList<GridNumber> numbers;
         for (int r = 1; r < model.rows(); ++r)
             numbers.append({r, model.textMatrix(r, GridColumn::OwnerNumber), model.textMatrix(r, GridColumn::OwnerId)});
-        findDuplicateNumbers(gConn(), QStringLiteral("14"), numbers);
+        findDuplicateNumbers(gConn(), QStringLiteral("14"), numbers, GridNumbers::Proposed);
     });
     if (gUntil == QStringLiteral("generate"))
         return rows;

@@ -47,7 +47,7 @@ QHash<int, QString> marksOf(const NumberIndex& index, const QList<GridNumber>& r
 }
 
 QList<StoredNumber> collidingWith(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows,
-                                  const NumberIndex& index);
+                                  const NumberIndex& index, GridNumbers grid);
 } // namespace
 
 QHash<int, QString> duplicateNumbers(const QList<GridNumber>& rows, const QList<StoredNumber>& stored)
@@ -55,18 +55,22 @@ QHash<int, QString> duplicateNumbers(const QList<GridNumber>& rows, const QList<
     return marksOf(NumberIndex(rows), rows, stored);
 }
 
-QHash<int, QString> findDuplicateNumbers(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows)
+QHash<int, QString> findDuplicateNumbers(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows,
+                                         GridNumbers grid)
 {
     const NumberIndex index(rows);
-    return marksOf(index, rows, collidingWith(conn, officeCode, rows, index));
+    return marksOf(index, rows, collidingWith(conn, officeCode, rows, index, grid));
 }
 
-QString storedNumbersSql(const QString& officeCode)
+QString storedNumbersSql(const QString& officeCode, GridNumbers grid)
 {
     QString prefix = officeCode;
     prefix.replace(u'!', QStringLiteral("!!")).replace(u'%', QStringLiteral("!%")).replace(u'_', QStringLiteral("!_"));
-    return QStringLiteral("Select 业主编号, ZH_ID From 业主表 Where 业主编号 Like '") + sqlEscape(prefix) +
-           QStringLiteral("%' Escape '!'");
+    const QString like = QStringLiteral("业主编号 Like '") + sqlEscape(prefix) + QStringLiteral("%' Escape '!'");
+    if (grid == GridNumbers::Proposed)
+        return QStringLiteral("Select 业主编号, ZH_ID From 业主表 Where ") + like;
+    return QStringLiteral("Select 业主编号, ZH_ID From 业主表 Where 业主编号 In (Select 业主编号 From 业主表 Where ") +
+           like + QStringLiteral(" Group By 业主编号 Having Count(*) > 1)");
 }
 
 QString ownersSql(SqlDialect dialect, const QStringList& ownerIds)
@@ -86,14 +90,15 @@ QString ownersSql(SqlDialect dialect, const QStringList& ownerIds)
            QStringLiteral(" Where 业主表.ZH_ID In (") + ids.join(u',') + u')';
 }
 
-QList<StoredNumber> collidingStoredNumbers(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows)
+QList<StoredNumber> collidingStoredNumbers(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows,
+                                           GridNumbers grid)
 {
-    return collidingWith(conn, officeCode, rows, NumberIndex(rows));
+    return collidingWith(conn, officeCode, rows, NumberIndex(rows), grid);
 }
 
 namespace {
 QList<StoredNumber> collidingWith(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows,
-                                  const NumberIndex& index)
+                                  const NumberIndex& index, GridNumbers grid)
 {
     if (index.firstRow.isEmpty())
         return {};
@@ -102,7 +107,7 @@ QList<StoredNumber> collidingWith(Connection& conn, const QString& officeCode, c
     // An owner has one number: a stored one held by an owner of the grid is that row's own.
     QList<StoredNumber> colliding;
     {
-        Recordset rs = conn.openRecordset(storedNumbersSql(officeCode));
+        Recordset rs = conn.openRecordset(storedNumbersSql(officeCode, grid));
         const int number = rs.fieldIndex(QStringLiteral("业主编号"));
         const int owner = rs.fieldIndex(QStringLiteral("ZH_ID"));
         for (; !rs.eof(); rs.moveNext()) {

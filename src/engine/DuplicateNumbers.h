@@ -29,17 +29,23 @@ struct StoredNumber
 // "与已保存的业主 姓名（地址）重复". Empty numbers are never duplicates.
 QHash<int, QString> duplicateNumbers(const QList<GridNumber>& rows, const QList<StoredNumber>& stored);
 
+// Whose numbers a grid shows: proposed ones (generate), or the owners' own stored ones (view).
+enum class GridNumbers { Proposed, Stored };
+
 // The statement that reads the stored numbers starting with an office code (every number the
-// rule makes for the office starts with it), with their owners' ids: one request for a grid.
-QString storedNumbersSql(const QString& officeCode);
+// rule makes for the office starts with it), with their owners' ids: one request for a grid. For a
+// grid of stored numbers only those stored more than once can be another owner's too.
+QString storedNumbersSql(const QString& officeCode, GridNumbers grid = GridNumbers::Proposed);
 
 // The names and addresses of owners, for the few whose stored number collides.
 QString ownersSql(SqlDialect dialect, const QStringList& ownerIds);
 
 // Both checks for a grid, its numbers hashed once: the marks duplicateNumbers gives, with the
 // stored numbers collidingStoredNumbers reads.
-QHash<int, QString> findDuplicateNumbers(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows);
+QHash<int, QString> findDuplicateNumbers(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows,
+                                         GridNumbers grid);
 
 // The stored numbers, other than the grid's own owners', that equal a number of the grid, with
 // their owners' names and addresses: one request, and one more only when there are collisions.
-QList<StoredNumber> collidingStoredNumbers(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows);
+QList<StoredNumber> collidingStoredNumbers(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows,
+                                           GridNumbers grid = GridNumbers::Proposed);

@@ -393,13 +393,14 @@ void OwnerNumberForm::placeExtras()
     }
 }
 
-int OwnerNumberForm::markDuplicates()
+int OwnerNumberForm::markDuplicates(bool generate)
 {
     FlexGridModel& grid = MSFlexGrid1->gridModel();
     QList<GridNumber> numbers;
     for (int r = 1; r < grid.rows(); ++r)
         numbers.append({r, grid.textMatrix(r, GridColumn::OwnerNumber), grid.textMatrix(r, GridColumn::OwnerId)});
-    const QHash<int, QString> marks = findDuplicateNumbers(gConn(), officeCodeOf(Combo1->currentText()), numbers);
+    const QHash<int, QString> marks = findDuplicateNumbers(gConn(), officeCodeOf(Combo1->currentText()), numbers,
+                                                           generate ? GridNumbers::Proposed : GridNumbers::Stored);
     {
         GridRedrawOff redrawOff(grid);
         for (auto it = marks.constBegin(); it != marks.constEnd(); ++it)
@@ -550,7 +551,7 @@ void OwnerNumberForm::runFill(bool generate)
                                   m_selectedBuildings, font());
             else
                 FillExistingGrid(gConn(), MSFlexGrid1->gridModel(), Combo1->currentText(), m_selectedBuildings, font());
-            m_duplicates = markDuplicates();
+            m_duplicates = markDuplicates(generate);
             hidePleaseWait();
             const bool rows = MSFlexGrid1->rows() > 1;
             if (generate) {

@@ -61,7 +61,7 @@ private:
     QList<QWidget*> inputControls() const;
     void updateClock();
     // Marks the grid's owner numbers that another row or another owner already has; their count.
-    int markDuplicates();
+    int markDuplicates(bool generate);
     void placeExtras();
 
     // Controls, named as designed; their objectName is the same, and tests find them by it.

@@ -64,6 +64,16 @@ private slots:
         QCOMPARE(colliding[0].name, QStringLiteral("王五"));
         QCOMPARE(colliding[0].address, QStringLiteral("花园2幢301"));
         QVERIFY(collidingStoredNumbers(conn, QStringLiteral("14"), {{1, QString(), QStringLiteral("1")}}).isEmpty());
+
+        // A grid of stored numbers (view): only a number stored twice can be another owner's too.
+        const QList<GridNumber> viewed{{1, QStringLiteral("14A00213010B"), QStringLiteral("8")}};
+        QVERIFY(collidingStoredNumbers(conn, QStringLiteral("14"), viewed, GridNumbers::Stored).isEmpty());
+        db.exec(QStringLiteral("Insert Into 业主表 (ZH_ID, S_ID, 姓名, 说明, 业主编号) Values (10, 5, '孙八', '迁出', "
+                               "'14A00213010B')"));
+        const QList<StoredNumber> shared =
+            collidingStoredNumbers(conn, QStringLiteral("14"), viewed, GridNumbers::Stored);
+        QCOMPARE(shared.size(), 1);
+        QCOMPARE(shared[0].name, QStringLiteral("孙八"));
     }
 
     void find_data()

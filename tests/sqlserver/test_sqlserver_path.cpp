@@ -278,9 +278,10 @@ private slots:
         QVERIFY(QFile::copy(m_db->path(), m_copy));
         mark = m_server->mark();
         click(&form, "Command5");
-        QCOMPARE(m_server->batches(mark),
-                 (QStringList{existingGridSql(SqlDialect::SqlServer, QStringLiteral("14"), buildings),
-                              resaleCountsSql(buildings), storedNumbersSql(QStringLiteral("14"))}));
+        QCOMPARE(
+            m_server->batches(mark),
+            (QStringList{existingGridSql(SqlDialect::SqlServer, QStringLiteral("14"), buildings),
+                         resaleCountsSql(buildings), storedNumbersSql(QStringLiteral("14"), GridNumbers::Stored)}));
         QCOMPARE(cells(grid->gridModel()), embeddedGrid(m_copy, false, office, buildings));
 
         // Clear: every row.
