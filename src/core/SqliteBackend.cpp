@@ -2,7 +2,6 @@
 
 #include "core/DatabaseErrors.h"
 
-#include <QFile>
 #include <sqlite3.h>
 
 namespace {
@@ -110,10 +109,16 @@ void sqliteCheckFile(sqlite3* handle)
     int moved = 0;
     if (sqlite3_file_control(handle, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved)
         throw failure(SQLITE_READONLY_DBMOVED, file);
-    QFile header(file);
-    if (!header.open(QIODevice::ReadOnly))
-        throw failure(SQLITE_READONLY_DBMOVED, file + QStringLiteral(": ") + header.errorString());
-    if (header.read(16) != QByteArray("SQLite format 3", 16))
+    // The header is read through SQLite's own descriptor: opening the file a second time and
+    // closing it would drop every POSIX lock this process holds on it, and another program closing
+    // the file would then delete the write-ahead log our writes still go to.
+    sqlite3_file* open = nullptr;
+    if (sqlite3_file_control(handle, "main", SQLITE_FCNTL_FILE_POINTER, &open) != SQLITE_OK || !open ||
+        !open->pMethods)
+        throw failure(SQLITE_READONLY_DBMOVED, file);
+    char header[16] = {};
+    const int rc = open->pMethods->xRead(open, header, sizeof header, 0);
+    if (rc != SQLITE_OK || QByteArray(header, sizeof header) != QByteArray("SQLite format 3", 16))
         throw failure(SQLITE_NOTADB, file);
 }
 

@@ -2,6 +2,7 @@
 #include "support/Fixtures.h"
 
 #include <QFileInfo>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
@@ -192,6 +193,45 @@ private slots:
             other.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("locker"));
+    }
+
+    // Another program on the same file between two saves (a reader, and a writer that takes the
+    // write lock and closes): both saves must be in the file as any other program sees it, even
+    // though the program itself ends without closing its connection.
+    void anotherProcessBetweenSavesLosesNothing_data()
+    {
+        QTest::addColumn<QString>("other");
+        QTest::newRow("reader") << QStringLiteral("c.execute('select count(*) from 业主表').fetchall()");
+        QTest::newRow("writer under a lock")
+            << QStringLiteral("c.execute('begin immediate'); c.execute(\"update SystemSetup set Value = 'x'\"); "
+                              "c.execute('commit')");
+    }
+
+    void anotherProcessBetweenSavesLosesNothing()
+    {
+        QFETCH(QString, other);
+        FixtureDatabase db;
+        db.exec(QStringLiteral("Insert Into 业主表 (ZH_ID, S_ID, 说明) Values (1, 1, '新进户'), (2, 1, '新进户')"));
+        db.exec(QStringLiteral("Insert Into SystemSetup (Code, Value) Values ('c', 'v')"));
+        const auto python = [&db](const QString& code) {
+            QProcess p;
+            p.start(QStringLiteral("/usr/bin/python3"),
+                    {QStringLiteral("-c"), QStringLiteral("import sqlite3, sys\nc = sqlite3.connect(sys.argv[1])\n") +
+                                               code + QStringLiteral("\nc.close()"),
+                     db.path()});
+            p.waitForFinished();
+            return QString::fromUtf8(p.readAllStandardOutput()).trimmed() +
+                   QString::fromUtf8(p.readAllStandardError()).trimmed();
+        };
+        auto conn = std::make_unique<Connection>();
+        conn->open(db.connectionString());
+        conn->executeInOrder({QStringLiteral("Update 业主表 Set 业主编号 = '14A0010101A' Where ZH_ID =1")});
+        QCOMPARE(python(other), QString());
+        conn->executeInOrder({QStringLiteral("Update 业主表 Set 业主编号 = '15A0010101A' Where ZH_ID =2")});
+        const QString stored =
+            QStringLiteral("print(c.execute('select group_concat(业主编号) from 业主表').fetchone()[0])");
+        QCOMPARE(python(stored), QStringLiteral("14A0010101A,15A0010101A"));
+        conn.release(); // the program ends without closing its connection
     }
 
     void literalHelpers()
