@@ -2,6 +2,7 @@
 
 #include "core/ExportTempFile.h"
 #include "core/RuntimeError.h"
+#include "core/WorkbookCheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 #include <xlsxwriter.h>
 
 namespace {
@@ -220,8 +222,10 @@ XlsxWorkbook::XlsxWorkbook(const QString& path) : m_path(path)
 {
     removeStaleTempFiles(QFileInfo(path).absolutePath(), isTempFileName);
     m_tempPath = reserveTempFile(path, m_tempLock);
-    // The rows streamed to disk go to the user's temporary folder, not into memory.
-    m_tmpDir = QFile::encodeName(QDir::tempPath());
+    // The rows streamed to disk, and the package's parts, go to the target's own folder: the library
+    // does not notice a failed write to them, and a full temporary folder elsewhere would cut the
+    // workbook short while the target's disk has room.
+    m_tmpDir = QFile::encodeName(QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
     lxw_workbook_options options = {};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = m_tmpDir.data();
@@ -253,6 +257,7 @@ void XlsxWorkbook::discard()
     }
     m_sheet = nullptr;
     m_sheets.clear();
+    m_sheetRows.clear();
     m_formats.clear();
     if (!m_tempPath.isEmpty()) {
         QFile::remove(m_tempPath);
@@ -298,10 +303,21 @@ void XlsxWorkbook::addSheet(const QString& name)
         if (code == 0 || code == ENOMEM)
             throw RuntimeError(ErrorNumber::OutOfMemory, QStringLiteral("内存不足"));
         const SystemFailure failure = systemFailure(code);
-        throw RuntimeError(failure.number, QStringLiteral("无法在临时文件夹“%1”中创建临时文件：%2")
+        throw RuntimeError(failure.number, QStringLiteral("无法在文件夹“%1”中创建临时文件：%2")
                                                .arg(nativePath(QFile::decodeName(m_tmpDir)), failure.reason));
     }
     m_sheets.append(m_sheet);
+    m_sheetRows.append(0);
+    m_lastRow = 0;
+}
+
+void XlsxWorkbook::noteRow(int row)
+{
+    // Rows stream in order, so a row is new when it is below the last one written.
+    if (row > m_lastRow) {
+        m_lastRow = row;
+        ++m_sheetRows.last();
+    }
 }
 
 void XlsxWorkbook::setColumnWidth(int col, double width)
@@ -353,18 +369,22 @@ void XlsxWorkbook::writeString(int row, int col, const QString& text, Format for
     requireSheet();
     check(worksheet_write_string(m_sheet, rowIndex(row), colIndex(col), text.toUtf8().constData(), format.m_format),
           "cell");
+    noteRow(row);
 }
 
 void XlsxWorkbook::writeNumber(int row, int col, double value, Format format)
 {
     requireSheet();
     check(worksheet_write_number(m_sheet, rowIndex(row), colIndex(col), value, format.m_format), "cell");
+    noteRow(row);
 }
 
 void XlsxWorkbook::writeBlank(int row, int col, Format format)
 {
     requireSheet();
     check(worksheet_write_blank(m_sheet, rowIndex(row), colIndex(col), format.m_format), "cell");
+    if (format.m_format) // the library keeps no blank cell without a format
+        noteRow(row);
 }
 
 void XlsxWorkbook::writeText(int row, int col, const QString& text, Format format)
@@ -386,6 +406,10 @@ void XlsxWorkbook::mergeRange(int firstRow, int firstCol, int lastRow, int lastC
     check(worksheet_merge_range(m_sheet, rowIndex(firstRow), colIndex(firstCol), rowIndex(lastRow), colIndex(lastCol),
                                 text.toUtf8().constData(), format.m_format),
           "merge");
+    // The text goes into the first cell; the others are blanks, kept only with a format.
+    noteRow(firstRow);
+    if (format.m_format)
+        noteRow(lastRow);
 }
 
 void XlsxWorkbook::close()
@@ -397,12 +421,19 @@ void XlsxWorkbook::close()
     m_sheet = nullptr;
     m_sheets.clear();
     m_formats.clear();
+    const QList<int> sheetRows = std::exchange(m_sheetRows, {});
     errno = 0;
     const lxw_error error = workbook_close(workbook);
     const int systemCode = errno;
     if (error != LXW_NO_ERROR) {
         discard();
         throw libraryError(error, systemCode, m_path, "close");
+    }
+    try {
+        verifyWorkbookPackage(m_tempPath, sheetRows, m_path);
+    } catch (const RuntimeError&) {
+        discard();
+        throw;
     }
     if (const int renameCode = replaceFile(m_tempPath, m_path); renameCode != 0) {
         discard();

@@ -85,7 +85,7 @@ public:
     // Merges a range of at least two cells; the text goes into its first cell, every cell gets the format.
     void mergeRange(int firstRow, int firstCol, int lastRow, int lastCol, const QString& text, Format format);
 
-    // Writes the file and moves it to its name; only then does the workbook exist.
+    // Writes the file, reads it back whole, and moves it to its name; only then does the workbook exist.
     void close();
 
 private:
@@ -94,6 +94,7 @@ private:
     void requireSheet() const;
     void discard();
     void releaseTempLock();
+    void noteRow(int row);
 
     QString m_path;
     QString m_tempPath;
@@ -102,5 +103,7 @@ private:
     lxw_workbook* m_workbook = nullptr;
     lxw_worksheet* m_sheet = nullptr;
     QList<lxw_worksheet*> m_sheets;
+    QList<int> m_sheetRows; // rows holding a cell, per sheet: what the finished file must have
+    int m_lastRow = 0;
     QHash<CellStyle, lxw_format*> m_formats;
 };

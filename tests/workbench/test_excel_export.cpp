@@ -24,6 +24,8 @@
 #include <QtTest>
 #include <algorithm>
 #include <cmath>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -612,6 +614,77 @@ private slots:
         QVERIFY(ui.MSFlexGrid1->redraw());
         QCOMPARE(ui.MSFlexGrid1->rows(), 4);
         QVERIFY(ui.Command4->isEnabled());
+    }
+
+    // Writes that fail without the library noticing (a full temporary folder, a file that may not
+    // grow): the export either writes a whole workbook or says it failed, and a good earlier
+    // export under the name stays as it was.
+    void failedWritesNeverReplaceAGoodExport_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("succeeds");
+        QTest::newRow("temporary folder full") << QStringLiteral("tmpfs") << true;
+        QTest::newRow("file size limit midway") << QStringLiteral("rlimit") << false;
+    }
+    void failedWritesNeverReplaceAGoodExport()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, succeeds);
+        constexpr int kRooms = 2000;
+        auto form = filledForm();
+        const Workbench ui(*form);
+        ui.MSFlexGrid1->setRows(1);
+        for (int i = 1; i <= kRooms; ++i)
+            ui.MSFlexGrid1->addItem(QStringLiteral("%1\t业主%1\t澄岭花园3幢1单元%1室\t14\tA\t003\t1\t%2\tA\t14A0031%2A\t31\t%1\t%1")
+                                        .arg(i)
+                                        .arg(i, 4, 10, QLatin1Char('0')));
+        const QString target = dirPath(QStringLiteral("报表.xlsx"));
+        writeFile(target, "a good earlier export");
+
+        QTemporaryDir fullTmp;
+        const QByteArray oldTmp = qgetenv("TMPDIR");
+        struct rlimit oldLimit = {};
+        getrlimit(RLIMIT_FSIZE, &oldLimit);
+        if (how == QStringLiteral("tmpfs")) {
+            if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                                            QStringLiteral("-o"), QStringLiteral("size=64k"),
+                                                            QStringLiteral("tmpfs"), fullTmp.path()}) != 0)
+                QSKIP("no tmpfs can be mounted here (needs root)");
+            QFile filler(fullTmp.filePath(QStringLiteral("filler")));
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            while (filler.write(QByteArray(4096, 'x')) > 0 && filler.flush()) {
+            }
+            qputenv("TMPDIR", fullTmp.path().toLocal8Bit());
+        } else {
+            // The zip is small; the sheet's rows, before they are compressed, are not.
+            signal(SIGXFSZ, SIG_IGN);
+            struct rlimit limit = oldLimit;
+            limit.rlim_cur = 96 * 1024;
+            QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
+        }
+        MessageRecorder boxes;
+        DialogAnswer dialog(target);
+        boxes.answerNext(MsgAnswer::Yes); // overwrite the earlier export
+        ui.Command4->click();
+        setrlimit(RLIMIT_FSIZE, &oldLimit);
+        if (oldTmp.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", oldTmp);
+        if (how == QStringLiteral("tmpfs"))
+            QProcess::execute(QStringLiteral("umount"), {fullTmp.path()});
+
+        QCOMPARE(boxes.texts().size(), 2);
+        if (succeeds) {
+            QCOMPARE(boxes.texts()[1], kSuccess);
+            QCOMPARE(readWorkbook(target).json.value(QStringLiteral("maxRow")).toInt(), kRooms + 5);
+        } else {
+            QCOMPARE(boxes.boxes()[1].icon, MsgIcon::Critical);
+            QVERIFY2(boxes.texts()[1].contains(QStringLiteral("不完整")), qPrintable(boxes.texts()[1]));
+            QCOMPARE(fileContent(target), QByteArray("a good earlier export"));
+            QCOMPARE(entries(dirPath()), QStringList{QStringLiteral("报表.xlsx")});
+        }
+        QVERIFY(barShownAgain(ui));
     }
 
     // An export killed midway leaves its hidden temporary file: the next export to the folder
