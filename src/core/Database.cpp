@@ -39,6 +39,7 @@ void Connection::close()
         m_sqlite = nullptr;
     }
     m_odbc.reset();
+    m_codePage = -1;
 }
 
 bool Connection::isOpen() const
@@ -120,7 +121,7 @@ void Connection::openOdbc(const QString& odbcString)
     m_odbc = std::move(odbc);
 }
 
-void Connection::execute(const QString& sql)
+qint64 Connection::execute(const QString& sql)
 {
     if (m_sqlite) {
         sqliteCheckFile(m_sqlite);
@@ -128,7 +129,31 @@ void Connection::execute(const QString& sql)
     }
     if (!isOpen())
         throw notOpen();
-    m_odbc->execute(sql);
+    qint64 changed = 0;
+    m_odbc->execute(sql, [&changed](int, qint64 rows) { changed += std::max<qint64>(rows, 0); });
+    return changed;
+}
+
+QString Connection::codePageSql()
+{
+    return QStringLiteral(
+        "Select Cast(CollationProperty(Cast(DatabasePropertyEx(DB_NAME(), 'Collation') As nvarchar(128)), "
+        "'CodePage') As int) As CodePage");
+}
+
+int Connection::databaseCodePage()
+{
+    if (m_codePage >= 0)
+        return m_codePage;
+    if (m_sqlite || m_dialect != SqlDialect::SqlServer)
+        return m_codePage = 0;
+    Recordset rs = openRecordset(codePageSql());
+    const QVariant page = rs.eof() ? QVariant() : rs.field(QStringLiteral("CodePage"));
+    while (!rs.eof())
+        rs.moveNext();
+    // UTF-8 collations keep every character, as Unicode-only ones do.
+    m_codePage = page.isNull() || page.toInt() == 65001 ? 0 : page.toInt();
+    return m_codePage;
 }
 
 Recordset Connection::openRecordset(const QString& sql)
@@ -142,7 +167,7 @@ Recordset Connection::openRecordset(const QString& sql)
     return Recordset(m_odbc->query(sql));
 }
 
-void Connection::executeInOrder(const QStringList& statements, const std::function<void(int)>& written)
+void Connection::executeInOrder(const QStringList& statements, const std::function<void(int, qint64)>& written)
 {
     if (!isOpen())
         throw notOpen();
@@ -155,16 +180,15 @@ void Connection::executeInOrder(const QStringList& statements, const std::functi
     }
     if (m_sqlite || m_dialect != SqlDialect::SqlServer) {
         for (int i = 0; i < statements.size(); ++i) {
+            qint64 rows = 0;
             try {
-                if (m_sqlite)
-                    sqliteExecute(m_sqlite, statements[i]); // the file was checked once, below
-                else
-                    execute(statements[i]);
+                // The file was checked once, above.
+                rows = m_sqlite ? sqliteExecute(m_sqlite, statements[i]) : execute(statements[i]);
             } catch (const RuntimeError& e) {
                 throw WriteFailure(e, i, -1);
             }
             if (written)
-                written(i);
+                written(i, rows);
         }
         return;
     }
@@ -179,9 +203,9 @@ void Connection::executeInOrder(const QStringList& statements, const std::functi
         try {
             m_odbc->execute(
                 request,
-                [&](int i) {
+                [&](int i, qint64 rows) {
                     if (i < count && written)
-                        written(start + i);
+                        written(start + i, rows);
                 },
                 &failure);
         } catch (const RuntimeError& e) {

@@ -50,14 +50,21 @@ public:
     SqlDialect dialect() const { return m_dialect; }
     QString concat() const { return concatOperator(m_dialect); }
 
-    void execute(const QString& sql);
+    // Runs a statement; the rows it changed.
+    qint64 execute(const QString& sql);
     Recordset openRecordset(const QString& sql);
     KeysetRow openKeysetRow(const QString& table, const QString& keyColumn, const QString& keyValue);
 
     // Write statements in order, each committed on its own (no transaction). On SQL Server many
-    // travel in one request, which a failing statement ends. `written(i)` is called for each
-    // statement i known to have run. The first failure is thrown as WriteFailure.
-    void executeInOrder(const QStringList& statements, const std::function<void(int)>& written = {});
+    // travel in one request, which a failing statement ends. `written(i, rows)` is called for each
+    // statement i known to have run, with the rows it changed (-1: not told). The first failure is
+    // thrown as WriteFailure.
+    void executeInOrder(const QStringList& statements, const std::function<void(int, qint64)>& written = {});
+
+    // The code page the database turns text literals without N into: read once per connection
+    // (SQL Server); 0 where text is kept as it is (the embedded database, Unicode collations).
+    int databaseCodePage();
+    static QString codePageSql();
 
     // The ODBC connection string built for a SQL Server connection string (for tests and
     // for telling the user what was tried). Throws RuntimeError when it cannot be built.
@@ -72,4 +79,5 @@ private:
     sqlite3* m_sqlite = nullptr;
     std::unique_ptr<OdbcConnection> m_odbc;
     SqlDialect m_dialect = SqlDialect::SqlServer;
+    int m_codePage = -1; // not read yet
 };

@@ -17,6 +17,7 @@ public:
     void update(); // sends the statement; throws RuntimeError on failure
 
 private:
+    void insert();
     friend class Connection;
     Connection* m_connection = nullptr;
     QString m_table, m_keyColumn, m_keyValue;

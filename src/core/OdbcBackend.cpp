@@ -392,7 +392,8 @@ std::unique_ptr<RowSource> OdbcConnection::query(const QString& sql)
     return std::make_unique<OdbcRows>(statement.release());
 }
 
-void OdbcConnection::execute(const QString& sql, const std::function<void(int)>& ran, RequestFailure* failure)
+void OdbcConnection::execute(const QString& sql, const std::function<void(int, qint64)>& ran,
+                             RequestFailure* failure)
 {
     StatementHandle statement(m_dbc);
     std::optional<RuntimeError> first;
@@ -406,8 +407,12 @@ void OdbcConnection::execute(const QString& sql, const std::function<void(int)>&
         if ((rc == SQL_NO_DATA && index > 0) || rc == SQL_INVALID_HANDLE)
             break;
         if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) {
+            // An UPDATE that matched nothing answers SQL_NO_DATA at the start of a request.
+            SQLLEN rows = 0;
+            if (rc != SQL_NO_DATA && !SQL_SUCCEEDED(SQLRowCount(statement.get(), &rows)))
+                rows = -1;
             if (ran)
-                ran(index);
+                ran(index, rows);
         } else {
             const Diagnostics d = diagnostics(SQL_HANDLE_STMT, statement.get());
             // A driver that keeps answering with its own complaint has nothing more to give.

@@ -40,10 +40,12 @@ public:
     std::unique_ptr<RowSource> query(const QString& sql);
 
     // Runs a request to its end. `ran` is called with the index of each statement whose row
-    // count arrived (statements without one, such as SET, are not counted). On the first
+    // count arrived, and that count (statements without one, such as SET, are not counted;
+    // -1 when the driver gives none). On the first
     // failure the rest of the request is still read, then the failure is thrown, with `failure`
     // (if given) saying where it stopped.
-    void execute(const QString& sql, const std::function<void(int)>& ran = {}, RequestFailure* failure = nullptr);
+    void execute(const QString& sql, const std::function<void(int, qint64)>& ran = {},
+                 RequestFailure* failure = nullptr);
 
 private:
     void* m_env = nullptr;

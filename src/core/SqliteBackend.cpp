@@ -127,7 +127,7 @@ std::unique_ptr<RowSource> sqliteRows(sqlite3* handle, const QString& sql)
     return std::make_unique<SqliteRows>(handle, prepare(handle, sql));
 }
 
-void sqliteExecute(sqlite3* handle, const QString& sql)
+qint64 sqliteExecute(sqlite3* handle, const QString& sql)
 {
     Statement statement = prepare(handle, sql);
     int rc = SQLITE_ROW;
@@ -135,4 +135,6 @@ void sqliteExecute(sqlite3* handle, const QString& sql)
         rc = sqlite3_step(statement.get());
     if (rc != SQLITE_DONE)
         throw sqliteError(handle, rc);
+    // The connection's count belongs to its last INSERT, UPDATE or DELETE, not to a read.
+    return sqlite3_stmt_readonly(statement.get()) ? 0 : sqlite3_changes64(handle);
 }

@@ -24,5 +24,5 @@ std::unique_ptr<RowSource> sqliteRows(sqlite3* handle, const QString& sql);
 // file, or reads come from pages cached before the damage.
 void sqliteCheckFile(sqlite3* handle);
 
-// Runs one statement to its end.
-void sqliteExecute(sqlite3* handle, const QString& sql);
+// Runs one statement to its end; the rows it changed.
+qint64 sqliteExecute(sqlite3* handle, const QString& sql);

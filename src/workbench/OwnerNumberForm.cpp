@@ -6,6 +6,7 @@
 #include "engine/DuplicateNumbers.h"
 #include "engine/GridBuilders.h"
 #include "engine/OwnerNumberStatements.h"
+#include "engine/OwnerNumberWrites.h"
 #include "platform/CommandGuard.h"
 #include "platform/FileDialog.h"
 #include "platform/FlexGrid.h"
@@ -40,8 +41,11 @@ const QColor kDarkRed(128, 0, 0);
 const QColor kBlue(0, 0, 192);
 const QColor kLightBlue(166, 202, 240);
 const QColor kLightPink(255, 220, 228);
-// A duplicate owner number's cell.
+// A duplicate owner number's cell, or one the database cannot store.
 const QColor kDuplicateRed(255, 199, 199);
+// A row not written as it should have been: its owner gone, several owners under one id, or a
+// number another user saved meanwhile.
+const QColor kUnwrittenAmber(255, 226, 150);
 
 // The button bar's designed height, in twips.
 constexpr double kBarHeight = 900;
@@ -393,7 +397,7 @@ void OwnerNumberForm::placeExtras()
     }
 }
 
-int OwnerNumberForm::markDuplicates(bool generate)
+void OwnerNumberForm::markProblems(bool generate)
 {
     FlexGridModel& grid = MSFlexGrid1->gridModel();
     QList<GridNumber> numbers;
@@ -401,15 +405,54 @@ int OwnerNumberForm::markDuplicates(bool generate)
         numbers.append({r, grid.textMatrix(r, GridColumn::OwnerNumber), grid.textMatrix(r, GridColumn::OwnerId)});
     const QHash<int, QString> marks = findDuplicateNumbers(gConn(), officeCodeOf(Combo1->currentText()), numbers,
                                                            generate ? GridNumbers::Proposed : GridNumbers::Stored);
-    {
-        GridRedrawOff redrawOff(grid);
-        for (auto it = marks.constBegin(); it != marks.constEnd(); ++it)
-            grid.setCellMark(it.key(), GridColumn::OwnerNumber, kDuplicateRed, it.value());
+    m_duplicates = marks.size();
+    m_unsaveable.clear();
+    m_notes.clear();
+    GridRedrawOff redrawOff(grid);
+    for (auto it = marks.constBegin(); it != marks.constEnd(); ++it)
+        addMark(it.key(), kDuplicateRed, it.value());
+    if (m_duplicates > 0)
+        m_notes << QStringLiteral("有 %1 个业主编号重复，已标红").arg(m_duplicates);
+    // A number saved through the database's code page must come back as the one shown.
+    const int codePage = generate && !numbers.isEmpty() ? gConn().databaseCodePage() : 0;
+    if (codePage != 0) {
+        for (const GridNumber& n : std::as_const(numbers)) {
+            const QString lost = charactersLost(n.number, codePage);
+            if (lost.isEmpty())
+                continue;
+            m_unsaveable.insert(n.row);
+            addMark(n.row, kDuplicateRed,
+                    QStringLiteral("含有数据库无法保存的字符“%1”，保存后会变成别的编号，不会保存").arg(lost));
+        }
+        if (!m_unsaveable.isEmpty())
+            m_notes << QStringLiteral("%1 个含有数据库无法保存的字符，已标红").arg(m_unsaveable.size());
     }
-    m_duplicateNote->setText(QStringLiteral("有 %1 个业主编号重复，已标红").arg(marks.size()));
-    m_duplicateNote->setVisible(!marks.isEmpty());
+    showNotes();
+}
+
+void OwnerNumberForm::addMark(int row, const QColor& colour, const QString& tip)
+{
+    FlexGridModel& grid = MSFlexGrid1->gridModel();
+    const QString earlier = grid.cellBackColor(row, GridColumn::OwnerNumber).isValid()
+                                ? grid.cellToolTip(row, GridColumn::OwnerNumber)
+                                : QString();
+    grid.setCellMark(row, GridColumn::OwnerNumber, colour,
+                     earlier.isEmpty() ? tip : earlier + QStringLiteral("；") + tip);
+}
+
+void OwnerNumberForm::showNotes()
+{
+    m_duplicateNote->setText(m_notes.join(QStringLiteral("；")));
+    m_duplicateNote->setVisible(!m_notes.isEmpty());
     placeExtras();
-    return marks.size();
+}
+
+void OwnerNumberForm::clearNotes()
+{
+    m_duplicates = 0;
+    m_unsaveable.clear();
+    m_notes.clear();
+    m_duplicateNote->hide();
 }
 
 // The exit button never comes left of the last command button's right edge plus the margin the
@@ -542,8 +585,7 @@ void OwnerNumberForm::runFill(bool generate)
         [this, generate] {
             CommandLock lock(inputControls());
             MSFlexGrid1->setRows(1);
-            m_duplicates = 0;
-            m_duplicateNote->hide();
+            clearNotes();
             showPleaseWait(generate ? QStringLiteral("正在生成业主编号，请稍等......")
                                     : QStringLiteral("正在查询业主编号，请稍等......"));
             if (generate)
@@ -551,7 +593,7 @@ void OwnerNumberForm::runFill(bool generate)
                                   m_selectedBuildings, font());
             else
                 FillExistingGrid(gConn(), MSFlexGrid1->gridModel(), Combo1->currentText(), m_selectedBuildings, font());
-            m_duplicates = markDuplicates(generate);
+            markProblems(generate);
             hidePleaseWait();
             const bool rows = MSFlexGrid1->rows() > 1;
             if (generate) {
@@ -571,8 +613,7 @@ void OwnerNumberForm::runFill(bool generate)
             hidePleaseWait();
             MSFlexGrid1->setRedraw(true);
             MSFlexGrid1->setRows(1);
-            m_duplicates = 0;
-            m_duplicateNote->hide();
+            clearNotes();
             Command3->setEnabled(false);
             Command6->setEnabled(false);
         });
@@ -599,21 +640,36 @@ void OwnerNumberForm::Command3_Click()
                    .arg(m_duplicates),
                MsgButtons::YesNoDefaultNo, MsgIcon::Question, QStringLiteral("系统提示")) != MsgAnswer::Yes)
         return;
+    // The database would store another number than the one shown: those rows are never sent.
+    if (!m_unsaveable.isEmpty() &&
+        MsgBox(QStringLiteral("有 %1 个业主编号含有数据库无法保存的字符（表中已标红），保存后会变成别的编号，"
+                              "这些业主编号不会保存。\r\n\r\n仍要保存其他业主编号吗？")
+                   .arg(m_unsaveable.size()),
+               MsgButtons::YesNoDefaultNo, MsgIcon::Question, QStringLiteral("系统提示")) != MsgAnswer::Yes)
+        return;
     if (!confirm(QStringLiteral("您确定要保存业主编号吗？")))
         return;
     RunCommand(
         [this] {
             CommandLock lock(inputControls());
             showPleaseWait(QStringLiteral("正在保存业主编号，请稍等......"));
+            QSet<int> skipped;
+            try {
+                skipped = rowsSavedByOthers();
+            } catch (const RuntimeError& e) {
+                throw e.withContext(QStringLiteral("已写入 0 行，保存前读取业主编号时出错。"));
+            }
             MSFlexGrid1->setRedraw(false);
             // Rooms without a building number have no number and are skipped.
-            writeRows([this](int r, const QString& id) {
+            const WriteOutcome outcome = writeRows([this, &skipped](int r, const QString& id) {
                 const QString number = MSFlexGrid1->textMatrix(r, GridColumn::OwnerNumber);
-                return number.isEmpty() ? QString() : saveOwnerNumberStatement(number, id);
+                if (number.isEmpty() || m_unsaveable.contains(r) || skipped.contains(r))
+                    return QString();
+                return saveOwnerNumberStatement(number, id);
             });
             MSFlexGrid1->setRedraw(true);
             hidePleaseWait();
-            notice(QStringLiteral("业主编号保存完毕！"));
+            reportOutcome(outcome, QStringLiteral("业主编号保存完毕！"));
             lock.setEnabledAfter(Command3, false);
         },
         [this] {
@@ -623,8 +679,46 @@ void OwnerNumberForm::Command3_Click()
         });
 }
 
-void OwnerNumberForm::writeRows(const std::function<QString(int, const QString&)>& statementFor,
-                                const std::function<void(int)>& afterRow)
+// The rows whose owner another user has given a number since the grid was made: marked, and
+// either skipped (the answer Yes, the default) or overwritten. A number equal to the grid's own is
+// an earlier save of this grid, not another user's.
+QSet<int> OwnerNumberForm::rowsSavedByOthers()
+{
+    QStringList ids;
+    for (int r = 1; r < MSFlexGrid1->rows(); ++r)
+        if (!MSFlexGrid1->textMatrix(r, GridColumn::OwnerNumber).isEmpty())
+            ids << MSFlexGrid1->textMatrix(r, GridColumn::OwnerId);
+    const QHash<QString, QString> current = currentNumbersOf(gConn(), ids);
+    QSet<int> taken;
+    if (current.isEmpty())
+        return taken;
+    {
+        GridRedrawOff redrawOff(MSFlexGrid1->gridModel());
+        for (int r = 1; r < MSFlexGrid1->rows(); ++r) {
+            const QString number = MSFlexGrid1->textMatrix(r, GridColumn::OwnerNumber);
+            const auto it = current.constFind(ownerIdText(MSFlexGrid1->textMatrix(r, GridColumn::OwnerId)));
+            if (number.isEmpty() || it == current.constEnd() || *it == number)
+                continue;
+            taken.insert(r);
+            addMark(r, kUnwrittenAmber, QStringLiteral("此业主的编号已由其他用户保存为“%1”").arg(*it));
+        }
+    }
+    if (taken.isEmpty())
+        return taken;
+    m_notes << QStringLiteral("%1 位业主的编号已由其他用户保存，已标黄").arg(taken.size());
+    showNotes();
+    hidePleaseWait();
+    const MsgAnswer answer =
+        MsgBox(QStringLiteral("有 %1 位业主的编号已由其他用户保存（表中已标黄）。\r\n\r\n"
+                              "选“是”跳过这些业主，只保存其他业主的编号；\r\n选“否”用本表的编号覆盖。")
+                   .arg(taken.size()),
+               MsgButtons::YesNo, MsgIcon::Question, QStringLiteral("系统提示"));
+    showPleaseWait(QStringLiteral("正在保存业主编号，请稍等......"));
+    return answer == MsgAnswer::Yes ? taken : QSet<int>();
+}
+
+WriteOutcome OwnerNumberForm::writeRows(const std::function<QString(int, const QString&)>& statementFor,
+                                        const std::function<void(int)>& afterRow)
 {
     QStringList statements;
     QList<int> gridRows;
@@ -635,16 +729,18 @@ void OwnerNumberForm::writeRows(const std::function<QString(int, const QString&)
         statements << sql;
         gridRows << r;
     }
-    int written = 0;
+    WriteOutcome outcome;
     try {
-        gConn().executeInOrder(statements, [&](int i) {
+        gConn().executeInOrder(statements, [&](int i, qint64 changed) {
             if (afterRow)
                 afterRow(gridRows[i]);
-            ++written;
+            outcome.count(gridRows[i], changed);
         });
     } catch (const WriteFailure& e) {
+        markOutcome(outcome);
         // Nothing is rolled back: the user is told how far the rows got.
-        QString context = QStringLiteral("已写入 %1 行，第 %2 行出错。").arg(written).arg(gridRows[e.statement()]);
+        QString context =
+            QStringLiteral("已写入 %1 行，第 %2 行出错。").arg(outcome.written).arg(gridRows[e.statement()]);
         if (e.unconfirmedThrough() >= e.statement()) {
             const int first = gridRows[e.statement()], last = gridRows[e.unconfirmedThrough()];
             context += QStringLiteral("\r\n与数据库的连接已中断：第 ") +
@@ -653,6 +749,33 @@ void OwnerNumberForm::writeRows(const std::function<QString(int, const QString&)
         }
         throw e.withContext(context);
     }
+    markOutcome(outcome);
+    return outcome;
+}
+
+// The rows whose statement did not change exactly one owner, marked where the user can see them.
+void OwnerNumberForm::markOutcome(const WriteOutcome& outcome)
+{
+    if (outcome.asExpected())
+        return;
+    GridRedrawOff redrawOff(MSFlexGrid1->gridModel());
+    for (int r : outcome.notFound)
+        addMark(r, kUnwrittenAmber, QStringLiteral("未找到此业主（已被删除？），没有写入"));
+    for (int r : outcome.several)
+        addMark(r, kUnwrittenAmber, QStringLiteral("此 ZH_ID 对应多位业主，都已写入"));
+    m_notes << writeOutcomeText(outcome) + QStringLiteral("，已标黄");
+    showNotes();
+}
+
+// The Part's own words when every statement changed one owner; otherwise what happened instead.
+void OwnerNumberForm::reportOutcome(const WriteOutcome& outcome, const QString& done)
+{
+    if (outcome.asExpected()) {
+        notice(done);
+        return;
+    }
+    MsgBox(writeOutcomeText(outcome) + QStringLiteral("。\r\n\r\n这些行在表中已标黄，鼠标停留可看到原因。"),
+           MsgButtons::OK, MsgIcon::Exclamation, QStringLiteral("系统提示"));
 }
 
 void OwnerNumberForm::Command6_Click()
@@ -667,10 +790,11 @@ void OwnerNumberForm::Command6_Click()
         [this] {
             CommandLock lock(inputControls());
             MSFlexGrid1->setRedraw(false);
-            writeRows([](int, const QString& id) { return clearOwnerNumberStatement(id); },
-                      [this](int r) { MSFlexGrid1->setTextMatrix(r, GridColumn::OwnerNumber, QString()); });
+            const WriteOutcome outcome =
+                writeRows([](int, const QString& id) { return clearOwnerNumberStatement(id); },
+                          [this](int r) { MSFlexGrid1->setTextMatrix(r, GridColumn::OwnerNumber, QString()); });
             MSFlexGrid1->setRedraw(true);
-            notice(QStringLiteral("业主编号清除完毕！"));
+            reportOutcome(outcome, QStringLiteral("业主编号清除完毕！"));
             lock.setEnabledAfter(Command6, false);
         },
         [this] { MSFlexGrid1->setRedraw(true); });

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QSet>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
+
+struct WriteOutcome;
 
 class FlexGrid;
 class QCheckBox;
@@ -51,17 +55,25 @@ private:
     void MSFlexGrid1_Click();
 
     // One statement per data row (given the row and its ZH_ID cell; empty skips the row), then
-    // `afterRow`; a failure stops there and says how many rows were written.
-    void writeRows(const std::function<QString(int, const QString&)>& statementFor,
-                   const std::function<void(int)>& afterRow = {});
+    // `afterRow`; a failure stops there and says how many rows were written. Rows whose statement
+    // changed no owner or several are marked.
+    WriteOutcome writeRows(const std::function<QString(int, const QString&)>& statementFor,
+                           const std::function<void(int)>& afterRow = {});
+    void markOutcome(const WriteOutcome& outcome);
+    void reportOutcome(const WriteOutcome& outcome, const QString& done);
+    QSet<int> rowsSavedByOthers();
     void collectSelectedBuildings();
     void showPleaseWait(const QString& text);
     void hidePleaseWait();
     void runFill(bool generate);
     QList<QWidget*> inputControls() const;
     void updateClock();
-    // Marks the grid's owner numbers that another row or another owner already has; their count.
-    int markDuplicates(bool generate);
+    // Marks the grid's owner numbers that another row or another owner already has, and (for
+    // proposed ones) those the database's code page cannot hold; the note line says how many.
+    void markProblems(bool generate);
+    void addMark(int row, const QColor& colour, const QString& tip);
+    void showNotes();
+    void clearNotes();
     void placeExtras();
 
     // Controls, named as designed; their objectName is the same, and tests find them by it.
@@ -99,6 +111,8 @@ private:
     QToolButton* m_findButton = nullptr;
     class GridFindBar* m_findBar = nullptr;
     int m_duplicates = 0;
+    QSet<int> m_unsaveable; // rows whose number the database's code page cannot hold
+    QStringList m_notes;    // the note line's parts
     QString m_selectedBuildings;
     bool m_activationHooked = false;
 };

@@ -107,6 +107,14 @@ private slots:
         again.update();
         QCOMPARE(db.scalar(QStringLiteral("Select count(*) From SystemSetup Where Value = 'it''s'")),
                  QStringLiteral("2"));
+        // Deleted by another user between the read and the update: what was saved is stored.
+        KeysetRow gone =
+            conn.openKeysetRow(QStringLiteral("SystemSetup"), QStringLiteral("Code"), QStringLiteral("银行扣款方式"));
+        db.exec(QStringLiteral("Delete From SystemSetup"));
+        gone.setField(QStringLiteral("Value"), QStringLiteral("按月"));
+        gone.update();
+        QCOMPARE(db.rows(QStringLiteral("Select Code, Value From SystemSetup")),
+                 (QList<QStringList>{{QStringLiteral("银行扣款方式"), QStringLiteral("按月")}}));
     }
 
     void missingFileIsNeverCreated()

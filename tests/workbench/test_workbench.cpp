@@ -479,6 +479,51 @@ private slots:
         QVERIFY2(boxes.texts()[0].contains(explanation), qPrintable(boxes.texts()[0]));
     }
 
+    // A statement that changed no owner, or several, is counted and its row marked; "完毕" only
+    // when every statement changed one owner.
+    void saveReportsOwnersNotFoundOrShared_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("owner deleted") << QStringLiteral("delete")
+                                       << QStringLiteral("已写入 %1 行；1 位业主未找到（已被删除？）");
+        QTest::newRow("one id, two owners") << QStringLiteral("twin")
+                                            << QStringLiteral("已写入 %1 行；1 个 ZH_ID 对应多位业主");
+    }
+    void saveReportsOwnersNotFoundOrShared()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, report);
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        Workbench ui(form);
+        QVERIFY(generateForOffice14(ui));
+        int row = 1, numbered = 0;
+        while (ui.MSFlexGrid1->textMatrix(row, GridColumn::OwnerNumber).isEmpty())
+            ++row;
+        for (int r = 1; r < ui.MSFlexGrid1->rows(); ++r)
+            numbered += ui.MSFlexGrid1->textMatrix(r, GridColumn::OwnerNumber).isEmpty() ? 0 : 1;
+        const QString owner = ui.MSFlexGrid1->textMatrix(row, GridColumn::OwnerId);
+        if (change == QStringLiteral("delete")) {
+            db().exec(QStringLiteral("Delete From 业主表 Where ZH_ID = ") + owner);
+            --numbered;
+        } else {
+            db().exec(QStringLiteral("Create Table 旧业主表 As Select * From 业主表"));
+            db().exec(QStringLiteral("Drop Table 业主表"));
+            db().exec(QStringLiteral("Alter Table 旧业主表 Rename To 业主表"));
+            db().exec(QStringLiteral("Insert Into 业主表 (ZH_ID, S_ID, 说明) Select ZH_ID, S_ID, '迁出' From 业主表 "
+                                     "Where ZH_ID = ") +
+                      owner);
+        }
+        boxes.clear();
+        ui.Command3->click();
+        QCOMPARE(boxes.texts().size(), 2);
+        QVERIFY2(boxes.texts()[1].startsWith(report.arg(numbered)), qPrintable(boxes.texts()[1]));
+        QCOMPARE(boxes.boxes()[1].icon, MsgIcon::Exclamation);
+        QVERIFY(ui.MSFlexGrid1->gridModel().cellBackColor(row, GridColumn::OwnerNumber).isValid());
+        QVERIFY(!ui.Command3->isEnabled());
+    }
+
     // A proposed number another owner already holds is marked, noted and asked about before the
     // usual question; No writes nothing.
     void duplicateNumbersAreMarkedAndAskedFirst()

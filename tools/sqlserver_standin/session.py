@@ -92,6 +92,14 @@ class Session:
         db.create_function("GETDATE", 0, lambda: datetime.datetime.now().isoformat(" ", "milliseconds"))
         db.create_function("standin_rowcount", 0, lambda: self.rowcount)
         db.create_function("standin_trancount", 0, lambda: self.trancount)
+        # What a client asks to learn the database's code page.
+        mode = self.mode
+        db.create_function("DB_NAME", 0, lambda: self.args.database)
+        db.create_function("DATABASEPROPERTYEX", 2,
+                           lambda name, prop: mode.collation_name if str(prop).lower() == "collation" else None)
+        db.create_function("COLLATIONPROPERTY", 2,
+                           lambda name, prop: mode.code_page if str(prop).lower() == "codepage" and
+                           name == mode.collation_name else None)
         self.db = db
 
     def close(self):

@@ -33,10 +33,12 @@ class ClientGone(Exception):
 class TextMode:
     """How text columns go out: the wire type, the code page and the collation that names it."""
 
-    def __init__(self, wire_type, codec, collation):
+    def __init__(self, wire_type, codec, collation, collation_name, code_page):
         self.wire_type = wire_type
         self.codec = codec
         self.collation = collation
+        self.collation_name = collation_name  # DATABASEPROPERTYEX(..., 'Collation')
+        self.code_page = code_page  # COLLATIONPROPERTY(..., 'CodePage')
 
     def encode(self, text):
         if self.wire_type == NVARCHAR:
@@ -54,9 +56,9 @@ LATIN1_CI_AS = bytes.fromhex("0904d00034")  # SQL_Latin1_General_CP1_CI_AS: LCID
 
 TEXT_MODES = {
     # The database collation is Chinese_PRC_CI_AS here too, so non-N literals still pass code page 936.
-    "nvarchar": TextMode(NVARCHAR, "gbk", CHINESE_PRC_CI_AS),
-    "gbk": TextMode(VARCHAR, "gbk", CHINESE_PRC_CI_AS),
-    "latin1": TextMode(VARCHAR, "cp1252", LATIN1_CI_AS),
+    "nvarchar": TextMode(NVARCHAR, "gbk", CHINESE_PRC_CI_AS, "Chinese_PRC_CI_AS", 936),
+    "gbk": TextMode(VARCHAR, "gbk", CHINESE_PRC_CI_AS, "Chinese_PRC_CI_AS", 936),
+    "latin1": TextMode(VARCHAR, "cp1252", LATIN1_CI_AS, "SQL_Latin1_General_CP1_CI_AS", 1252),
 }
 
 
