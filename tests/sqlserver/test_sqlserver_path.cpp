@@ -435,8 +435,8 @@ private slots:
         QTest::addColumn<QString>("change");
         QTest::addColumn<bool>("yes"); // the answer to the question before the usual one, or after it
         QTest::addColumn<QString>("report");
-        QTest::newRow("owner deleted") << QStringLiteral("delete") << true
-                                       << QStringLiteral("已写入 %1 行；1 位业主未找到（已被删除？）");
+        QTest::newRow("owners deleted") << QStringLiteral("delete") << true
+                                        << QStringLiteral("已写入 %1 行；2 位业主未找到（已被删除？）");
         QTest::newRow("one id, two owners") << QStringLiteral("twin") << true
                                             << QStringLiteral("已写入 %1 行；1 个 ZH_ID 对应多位业主");
         QTest::newRow("saved by another user, skipped") << QStringLiteral("other") << true << QString();
@@ -464,12 +464,21 @@ private slots:
         QVERIFY2(grid->rows() > 10, qPrintable(boxes.texts().join(u'|')));
         int row = 1;
         const QString wanted = change == QStringLiteral("dash") ? QStringLiteral("‒") : QString();
-        while (row < grid->rows() && (grid->textMatrix(row, 9).isEmpty() || !grid->textMatrix(row, 9).contains(wanted)))
+        // Not the first statement of its request: a driver may answer such a row differently there.
+        int skip = change == QStringLiteral("dash") ? 0 : 3;
+        while (row < grid->rows() &&
+               (grid->textMatrix(row, 9).isEmpty() || !grid->textMatrix(row, 9).contains(wanted) || skip-- > 0))
             ++row;
         QVERIFY(row < grid->rows() && !grid->textMatrix(row, 9).isEmpty());
         const QString owner = grid->textMatrix(row, 12);
+        int gone = 0; // owners deleted meanwhile
         if (change == QStringLiteral("delete")) {
-            m_db->exec(QStringLiteral("Delete From 业主表 Where ZH_ID = ") + owner);
+            // The first statement of its request too, where a driver may answer differently.
+            int first = 1;
+            while (grid->textMatrix(first, 9).isEmpty())
+                ++first;
+            m_db->exec(QStringLiteral("Delete From 业主表 Where ZH_ID In (%1, %2)").arg(owner, grid->textMatrix(first, 12)));
+            gone = 2;
         } else if (change == QStringLiteral("twin")) {
             // A legacy table without a key: two owners under one id.
             m_db->exec(QStringLiteral("Create Table 旧业主表 As Select * From 业主表"));
@@ -520,7 +529,7 @@ private slots:
             QVERIFY(model.cellToolTip(row, 9).contains(QStringLiteral("14B00101010A")));
         } else {
             QCOMPARE(texts.size(), 2);
-            QVERIFY2(texts.last().startsWith(report.arg(numbered - (change == QStringLiteral("delete") ? 1 : 0))),
+            QVERIFY2(texts.last().startsWith(report.arg(numbered - gone)),
                      qPrintable(texts.last()));
             QVERIFY(model.cellBackColor(row, 9).isValid());
             QVERIFY(!model.cellToolTip(row, 9).isEmpty());
