@@ -138,11 +138,13 @@ private:
 class GridRedrawOff
 {
 public:
-    explicit GridRedrawOff(FlexGridModel& grid) : m_grid(grid) { m_grid.setRedraw(false); }
-    ~GridRedrawOff() { m_grid.setRedraw(true); }
+    // Nested inside another, it leaves redrawing off when it ends.
+    explicit GridRedrawOff(FlexGridModel& grid) : m_grid(grid), m_was(grid.redraw()) { m_grid.setRedraw(false); }
+    ~GridRedrawOff() { m_grid.setRedraw(m_was); }
     GridRedrawOff(const GridRedrawOff&) = delete;
     GridRedrawOff& operator=(const GridRedrawOff&) = delete;
 
 private:
     FlexGridModel& m_grid;
+    bool m_was;
 };

@@ -180,12 +180,11 @@ void SetUpOwnerNumberGrid(FlexGridModel& grid, const QFont& font)
 {
     grid.setFormatString(kOwnerNumberGridFormat, font);
     grid.setRows(1);
-    grid.setRedraw(false);
+    GridRedrawOff redrawOff(grid);
     for (int c = 0; c < grid.cols(); ++c)
         grid.setColAlignment(c, FlexGridModel::AlignCenterCenter);
     for (int c = GridColumn::kShownCount; c < grid.cols(); ++c)
         grid.setColWidth(c, 0);
-    grid.setRedraw(true);
 }
 
 QString officeCodeOf(const QString& officeItem)

@@ -3,10 +3,8 @@
 #include "app/Module1.h"
 #include "core/Fonts.h"
 #include "core/Twips.h"
-#include "engine/DuplicateNumbers.h"
 #include "engine/GridBuilders.h"
-#include "engine/OwnerNumberStatements.h"
-#include "engine/OwnerNumberWrites.h"
+#include "engine/WorkbenchCommands.h"
 #include "platform/CommandGuard.h"
 #include "platform/FileDialog.h"
 #include "platform/FlexGrid.h"
@@ -28,65 +26,23 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <algorithm>
 
 namespace {
-const QColor kDarkRed(128, 0, 0);
-const QColor kBlue(0, 0, 192);
-const QColor kLightBlue(166, 202, 240);
-const QColor kLightPink(255, 220, 228);
 // A duplicate owner number's cell, or one the database cannot store.
 const QColor kDuplicateRed(255, 199, 199);
 // A row not written as it should have been: its owner gone, several owners under one id, or a
 // number another user saved meanwhile.
 const QColor kUnwrittenAmber(255, 226, 150);
 
-// The button bar's designed height, in twips.
-constexpr double kBarHeight = 900;
-
 const char* const kRuleText = "业主编号编码规则：项目编号(2位) + 区域编号(1位字母) + 幢号(3位) + 单元号(1位) + "
                               "室号(4位) + 转卖情况(1位字母)";
 
-QWidget* picture(QWidget* parent, const char* name, const QColor& background = QColor())
-{
-    auto* w = new QWidget(parent);
-    w->setObjectName(QString::fromUtf8(name));
-    if (background.isValid()) {
-        w->setAutoFillBackground(true);
-        QPalette p = w->palette();
-        p.setColor(QPalette::Window, background);
-        w->setPalette(p);
-    }
-    return w;
-}
-
-QLabel* label(QWidget* parent, const QString& name, const QString& text, const QFont& font,
-              const QColor& colour = QColor())
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setFont(font);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    if (colour.isValid()) {
-        QPalette p = l->palette();
-        p.setColor(QPalette::WindowText, colour);
-        l->setPalette(p);
-    }
-    return l;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const char* caption)
-{
-    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
-    b->setObjectName(QString::fromUtf8(name));
-    return b;
-}
+const QString kSaving = QStringLiteral("正在保存业主编号，请稍等......");
 
 // Image 1 of the tree's image list: a small building.
 QIcon buildingIcon()
@@ -107,7 +63,38 @@ QIcon buildingIcon()
     return QIcon(pm);
 }
 
+
+// The hourglass while a command reads, whatever way the command ends.
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 } // namespace
+
+// The please-wait panel while a command runs, painted before the work starts and hidden however
+// the command ends.
+class PleaseWait
+{
+public:
+    PleaseWait(OwnerNumberFormUi& ui, const QString& text) : m_ui(ui) { show(text); }
+    ~PleaseWait() { hide(); }
+    PleaseWait(const PleaseWait&) = delete;
+    PleaseWait& operator=(const PleaseWait&) = delete;
+
+    void show(const QString& text)
+    {
+        m_ui.showPleaseWait(text);
+        QCoreApplication::processEvents();
+    }
+    void hide() { m_ui.Picture5->hide(); }
+
+private:
+    OwnerNumberFormUi& m_ui;
+};
 
 OwnerNumberForm::OwnerNumberForm(QWidget* parent) : QWidget(parent)
 {
@@ -116,7 +103,8 @@ OwnerNumberForm::OwnerNumberForm(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(yaheiFont(9));
     resize(sizeHint());
-    buildControls();
+    m_ui.setupUi(this);
+    connectControls();
     Form_Load();
 }
 
@@ -125,161 +113,37 @@ QSize OwnerNumberForm::sizeHint() const
     return twipsRect(0, 0, 19110, 11505).size();
 }
 
-void OwnerNumberForm::buildControls()
+void OwnerNumberForm::connectControls()
 {
-    const QFont normal = yaheiFont(9);
-
-    Picture1 = picture(this, "Picture1", QColor(236, 240, 246));
-    Tw::place(Picture1, 0, 0, 19110, 660);
-    Label1[0] =
-        label(Picture1, QStringLiteral("Label1(0)"), QStringLiteral("业主编号管理"), yaheiFont(12, true), kDarkRed);
-    Tw::place(Label1[0], 7515, 150, 1440, 330);
-    Label1[0]->setAlignment(Qt::AlignCenter);
-    Label1[1] =
-        label(Picture1, QStringLiteral("Label1(1)"), QStringLiteral("业主编号管理"), yaheiFont(10.5, true), kDarkRed);
-    Tw::place(Label1[1], 195, 135, 1260, 285);
-
-    Picture2 = picture(this, "Picture2");
-    Tw::place(Picture2, 0, 660, 4440, 10470);
-    Label1[3] = label(Picture2, QStringLiteral("Label1(3)"), QStringLiteral("管理处"), normal);
-    Tw::place(Label1[3], 345, 90, 540, 255);
-    Combo1 = new QComboBox(Picture2);
-    Combo1->setObjectName(QStringLiteral("Combo1"));
-    Tw::place(Combo1, 945, 30, 3375, 375);
-    Label1[2] = label(Picture2, QStringLiteral("Label1(2)"), QStringLiteral("地址列表"), normal);
-    Tw::place(Label1[2], 135, 510, 720, 255);
-    Check1 = new QCheckBox(QStringLiteral("全选"), Picture2);
-    Check1->setObjectName(QStringLiteral("Check1"));
-    Tw::place(Check1, 3525, 510, 705, 255);
-    TreeView1 = new QTreeWidget(Picture2);
-    TreeView1->setObjectName(QStringLiteral("TreeView1"));
-    TreeView1->setHeaderHidden(true);
-    TreeView1->setRootIsDecorated(false);
-    TreeView1->setUniformRowHeights(true);
-    Tw::place(TreeView1, 45, 810, 4320, 6360);
-    Picture6 = picture(Picture2, "Picture6", kLightBlue);
-    Tw::place(Picture6, 60, 9495, 4320, 60);
-
-    Picture3 = picture(this, "Picture3");
-    Tw::place(Picture3, 4575, 1245, 14160, 6045);
-    Label3 = label(Picture3, QStringLiteral("Label3"), QStringLiteral("管理处"), yaheiFont(10.5, true));
-    Tw::place(Label3, 285, 165, 630, 285);
-    Label3->setMinimumWidth(0);
-    MSFlexGrid1 = new FlexGrid(Picture3);
-    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    MSFlexGrid1->setFont(normal);
-    Tw::place(MSFlexGrid1, 45, 510, 13710, 2415);
-    // Not designed, added: a note on duplicate numbers beside Label3, a find button at the right
-    // of the same line, and the find bar under the grid.
-    m_duplicateNote = label(Picture3, QStringLiteral("duplicateNote"), QString(), yaheiFont(9), kDarkRed);
-    m_duplicateNote->hide();
-    m_findButton = new QToolButton(Picture3);
-    m_findButton->setObjectName(QStringLiteral("findButton"));
-    m_findButton->setText(QStringLiteral("查找"));
-    m_findButton->setToolTip(QStringLiteral("在表格中查找（Ctrl+F）"));
-    m_findButton->setFocusPolicy(Qt::NoFocus); // Ctrl+F is the keyboard's way
-    m_findBar = new GridFindBar(MSFlexGrid1, Picture3);
-    connect(m_findButton, &QToolButton::clicked, this, [this] {
-        m_findBar->open();
-        placeExtras();
-    });
-    auto* findKey = new QShortcut(QKeySequence::Find, this);
-    connect(findKey, &QShortcut::activated, this, [this] {
-        m_findBar->open();
-        placeExtras();
-    });
-    connect(m_findBar, &GridFindBar::closed, this, &OwnerNumberForm::placeExtras);
-    Picture5 = picture(Picture3, "Picture5", kLightPink);
-    Picture5->setStyleSheet(QStringLiteral("#Picture5 { border: 1px solid #c08090; }"));
-    Tw::place(Picture5, 2325, 3720, 6495, 870);
-    Label4 =
-        label(Picture5, QStringLiteral("Label4"), QStringLiteral("正在生成业主编号，请稍等......"), yaheiFont(10.5));
-    Tw::place(Label4, 1680, 240, 3330, 330);
-    Picture5->hide();
-
-    Picture4 = picture(this, "Picture4");
-    Tw::place(Picture4, 4755, 8760, 12420, kBarHeight);
-    // On a small screen or at a large scale factor the bar cannot show its whole row: the row then
-    // scrolls sideways, and a control that takes the focus is scrolled into view.
-    m_barScroll = new QScrollArea(Picture4);
-    m_barScroll->setObjectName(QStringLiteral("buttonBarScroll"));
-    m_barScroll->setFrameShape(QFrame::NoFrame);
-    m_barScroll->setFocusPolicy(Qt::NoFocus);
-    m_barScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_barScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_barRow = picture(nullptr, "buttonBarRow");
-    m_barScroll->setWidget(m_barRow);
-    Label1[4] = label(m_barRow, QStringLiteral("Label1(4)"), QStringLiteral("设置小区区域"), normal, kBlue);
-    Tw::place(Label1[4], 315, 150, 1080, 255);
-    Combo2 = new QComboBox(m_barRow);
-    Combo2->setObjectName(QStringLiteral("Combo2"));
-    Tw::place(Combo2, 1485, 105, 660, 375);
-    Command2 = button(m_barRow, "Command2", "生成业主编号");
-    Tw::place(Command2, 2460, 105, 1335, 345);
-    Command3 = button(m_barRow, "Command3", "保存");
-    Tw::place(Command3, 4020, 105, 1305, 345);
-    Command5 = button(m_barRow, "Command5", "查看业主编号");
-    Tw::place(Command5, 5550, 105, 1335, 345);
-    Command4 = button(m_barRow, "Command4", "导出Excel");
-    Tw::place(Command4, 7110, 105, 1260, 345);
-    Command6 = button(m_barRow, "Command6", "清除业主编号");
-    Tw::place(Command6, 8640, 105, 1335, 345);
-    Command1 = button(m_barRow, "Command1", "退出");
-    Tw::place(Command1, 10605, 105, 1305, 345);
-    Label2 = label(m_barRow, QStringLiteral("Label2"), QString(), normal);
-    Tw::place(Label2, 315, 570, 11115, 285);
-    m_barRow->resize(twipsToPixels(Tw::width(Picture4)), twipsToPixels(kBarHeight));
-    // Over the visible part of the bar, not the scrolled row: it stands where the hidden buttons were.
-    ProgressBar1 = new QProgressBar(Picture4);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setTextVisible(false);
-    Tw::place(ProgressBar1, 300, 285, 6255, 285);
-    ProgressBar1->hide();
-
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(false);
-    StatusBar1->setFont(normal);
-    const double widths[9] = {720, 1440, 540, 2400, 540, 1600, 10125, 1005, 585};
-    for (int i = 0; i < 9; ++i) {
-        Panels[i] = new QLabel(StatusBar1);
-        Panels[i]->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
-        Panels[i]->setFixedWidth(twipsToPixels(widths[i]));
-        Panels[i]->setFrameShape(QFrame::Panel);
-        Panels[i]->setFrameShadow(QFrame::Sunken);
-        Panels[i]->setContentsMargins(3, 0, 3, 0);
-        StatusBar1->addWidget(Panels[i]);
-    }
-    Panels[0]->setText(QStringLiteral("操作员"));
-    Panels[2]->setText(QStringLiteral("部门"));
-    Panels[4]->setText(QStringLiteral("岗位"));
-    Panels[6]->setText(QStringLiteral("澄岭物业服务有限公司"));
-    // Date and time panels need more room than designed with this platform's wider digits.
-    Panels[7]->setFixedWidth(twipsToPixels(1245));
-    Panels[8]->setFixedWidth(twipsToPixels(885));
-    Tw::place(StatusBar1, 0, 11130, 19110, 375);
+    const auto openFind = [this] {
+        m_ui.findBar->open();
+        m_ui.placeExtras();
+    };
+    connect(m_ui.findButton, &QToolButton::clicked, this, openFind);
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, openFind);
+    connect(m_ui.findBar, &GridFindBar::closed, this, [this] { m_ui.placeExtras(); });
     updateClock();
     auto* clock = new QTimer(this);
     connect(clock, &QTimer::timeout, this, [this] { updateClock(); });
     clock->start(1000);
 
-    connect(Combo1, qOverload<int>(&QComboBox::activated), this, [this] { Combo1_Click(); });
-    connect(Check1, &QCheckBox::clicked, this, [this] { Check1_Click(); });
-    connect(Command1, &QPushButton::clicked, this, [this] {
+    connect(m_ui.Combo1, qOverload<int>(&QComboBox::activated), this, [this] { Combo1_Click(); });
+    connect(m_ui.Check1, &QCheckBox::clicked, this, [this] { Check1_Click(); });
+    connect(m_ui.Command1, &QPushButton::clicked, this, [this] {
         if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
             frame->close();
         else
             close();
     });
-    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
-    connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
-    connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
-    connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
-    connect(MSFlexGrid1, &QAbstractItemView::clicked, this, [this] { MSFlexGrid1_Click(); });
+    connect(m_ui.Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(m_ui.Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    connect(m_ui.Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    connect(m_ui.Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
+    connect(m_ui.Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
+    connect(m_ui.MSFlexGrid1, &QAbstractItemView::clicked, this, [this] { MSFlexGrid1_Click(); });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-        if (now && m_barRow->isAncestorOf(now))
-            m_barScroll->ensureWidgetVisible(now);
+        if (now && m_ui.barRow->isAncestorOf(now))
+            m_ui.barScroll->ensureWidgetVisible(now);
     });
 }
 
@@ -287,24 +151,24 @@ void OwnerNumberForm::updateClock()
 {
     const QDateTime now = QDateTime::currentDateTime();
     const QLocale china(QLocale::Chinese, QLocale::China);
-    Panels[7]->setText(china.toString(now.date(), QLocale::ShortFormat));
-    Panels[8]->setText(now.time().toString(QStringLiteral("HH:mm")));
+    m_ui.Panels[7]->setText(china.toString(now.date(), QLocale::ShortFormat));
+    m_ui.Panels[8]->setText(now.time().toString(QStringLiteral("HH:mm")));
 }
 
 void OwnerNumberForm::Form_Load()
 {
-    Panels[1]->setText(IdentityField(1));
-    Panels[3]->setText(IdentityField(3));
-    Panels[5]->setText(IdentityField(5));
-    Label2->setText(QString::fromUtf8(kRuleText));
-    SetUpOwnerNumberGrid(MSFlexGrid1->gridModel(), MSFlexGrid1->font());
+    m_ui.Panels[1]->setText(IdentityField(1));
+    m_ui.Panels[3]->setText(IdentityField(3));
+    m_ui.Panels[5]->setText(IdentityField(5));
+    m_ui.Label2->setText(QString::fromUtf8(kRuleText));
+    SetUpOwnerNumberGrid(m_ui.MSFlexGrid1->gridModel(), m_ui.MSFlexGrid1->font());
     // Save and clear wait for a generate or a view that produced rows.
-    Command3->setEnabled(false);
-    Command6->setEnabled(false);
+    m_ui.Command3->setEnabled(false);
+    m_ui.Command6->setEnabled(false);
     RunCommand([this] { FillOffices(); });
     for (const char* letter : {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K"})
-        Combo2->addItem(QString::fromLatin1(letter));
-    Combo2->setCurrentIndex(0);
+        m_ui.Combo2->addItem(QString::fromLatin1(letter));
+    m_ui.Combo2->setCurrentIndex(0);
 }
 
 void OwnerNumberForm::showEvent(QShowEvent* event)
@@ -325,6 +189,7 @@ void OwnerNumberForm::showEvent(QShowEvent* event)
     }
 }
 
+
 void OwnerNumberForm::closeEvent(QCloseEvent* event)
 {
     // A running command keeps the workbench open until it has finished.
@@ -343,235 +208,63 @@ void OwnerNumberForm::resizeEvent(QResizeEvent* event)
 
 void OwnerNumberForm::Form_Resize()
 {
-    const double scaleW = Tw::scaleWidth(this);
-    const double scaleH = Tw::scaleHeight(this);
-    // A bar too narrow for its row is taller by the row's scroll bar; the work area above gives way.
-    const double barScrollBar = pixelsToTwips(m_barScroll->horizontalScrollBar()->sizeHint().height());
-    const bool barScrolls = scaleW - Tw::width(Picture2) < buttonRowMinimumWidth();
-    Tw::setHeight(Picture4, kBarHeight + (barScrolls ? barScrollBar : 0));
-    // Docked controls: the banner along the top, the status bar along the bottom, the left pane between.
-    Tw::setWidth(Picture1, scaleW);
-    Tw::setTop(StatusBar1, scaleH - Tw::height(StatusBar1));
-    Tw::setWidth(StatusBar1, scaleW);
-    Tw::setTop(Picture2, Tw::height(Picture1));
-    Tw::setHeight(Picture2, scaleH - Tw::height(Picture1) - Tw::height(StatusBar1));
-
-    // Each statement on its own: one that would give a negative size is skipped.
-    Tw::setTop(Picture3, Tw::height(Picture1));
-    Tw::setLeft(Picture3, Tw::width(Picture2));
-    Tw::setHeight(Picture3, scaleH - Tw::top(Picture3) - Tw::height(Picture4) - Tw::height(StatusBar1));
-    Tw::setWidth(Picture3, scaleW - Tw::width(Picture2));
-    Tw::setHeight(TreeView1,
-                  scaleH - Tw::top(TreeView1) - Tw::height(Picture1) - Tw::height(Picture6) - Tw::height(StatusBar1));
-    Tw::setTop(Picture6, Tw::top(TreeView1) + Tw::height(TreeView1));
-    Tw::setLeft(Label1[0], (Tw::width(Picture3) - Tw::width(Label1[0])) / 2 + Tw::left(Picture3));
-    Tw::setLeft(Picture4, Tw::left(Picture3));
-    Tw::setWidth(Picture4, Tw::width(Picture3));
-    Tw::setTop(Picture4, Tw::height(Picture3) + Tw::height(Picture1));
-    layOutButtonRow();
-    Tw::setLeft(ProgressBar1, 30);
-    Tw::setWidth(ProgressBar1, Tw::width(Picture4) - 90);
-    Tw::setWidth(MSFlexGrid1, Tw::width(Picture3) - Tw::left(MSFlexGrid1) - 60);
-    Tw::setHeight(MSFlexGrid1, Tw::height(Picture3) - Tw::top(MSFlexGrid1) - 60);
-    placeExtras();
-}
-
-// The added controls keep clear of the designed ones: the note after Label3's text, the find
-// button at the right end of that line, the find bar taking its height from the grid's bottom.
-void OwnerNumberForm::placeExtras()
-{
-    m_duplicateNote->adjustSize();
-    m_duplicateNote->move(Label3->x() + Label3->width() + 24,
-                          Label3->y() + (Label3->height() - m_duplicateNote->height()) / 2);
-    m_findButton->adjustSize();
-    m_findButton->move(MSFlexGrid1->x() + MSFlexGrid1->width() - m_findButton->width(),
-                       Label3->y() + (Label3->height() - m_findButton->height()) / 2);
-    const int gridBottom = Picture3->height() - twipsToPixels(60);
-    if (m_findBar->isVisible()) {
-        const int barHeight = m_findBar->sizeHint().height();
-        MSFlexGrid1->resize(MSFlexGrid1->width(), std::max(0, gridBottom - MSFlexGrid1->y() - barHeight));
-        m_findBar->setGeometry(MSFlexGrid1->x(), MSFlexGrid1->y() + MSFlexGrid1->height(), MSFlexGrid1->width(),
-                               barHeight);
-    } else {
-        MSFlexGrid1->resize(MSFlexGrid1->width(), std::max(0, gridBottom - MSFlexGrid1->y()));
-    }
-}
-
-void OwnerNumberForm::markProblems(bool generate)
-{
-    FlexGridModel& grid = MSFlexGrid1->gridModel();
-    QList<GridNumber> numbers;
-    for (int r = 1; r < grid.rows(); ++r)
-        numbers.append({r, grid.textMatrix(r, GridColumn::OwnerNumber), grid.textMatrix(r, GridColumn::OwnerId)});
-    const QHash<int, QString> marks = findDuplicateNumbers(gConn(), officeCodeOf(Combo1->currentText()), numbers,
-                                                           generate ? GridNumbers::Proposed : GridNumbers::Stored);
-    m_duplicates = marks.size();
-    m_unsaveable.clear();
-    m_notes.clear();
-    GridRedrawOff redrawOff(grid);
-    for (auto it = marks.constBegin(); it != marks.constEnd(); ++it)
-        addMark(it.key(), kDuplicateRed, it.value());
-    if (m_duplicates > 0)
-        m_notes << QStringLiteral("有 %1 个业主编号重复，已标红").arg(m_duplicates);
-    // A number saved through the database's code page must come back as the one shown.
-    const int codePage = generate && !numbers.isEmpty() ? gConn().databaseCodePage() : 0;
-    if (codePage != 0) {
-        for (const GridNumber& n : std::as_const(numbers)) {
-            const QString lost = charactersLost(n.number, codePage);
-            if (lost.isEmpty())
-                continue;
-            m_unsaveable.insert(n.row);
-            addMark(n.row, kDuplicateRed,
-                    QStringLiteral("含有数据库无法保存的字符“%1”，保存后会变成别的编号，不会保存").arg(lost));
-        }
-        if (!m_unsaveable.isEmpty())
-            m_notes << QStringLiteral("%1 个含有数据库无法保存的字符，已标红").arg(m_unsaveable.size());
-    }
-    showNotes();
-}
-
-void OwnerNumberForm::addMark(int row, const QColor& colour, const QString& tip)
-{
-    FlexGridModel& grid = MSFlexGrid1->gridModel();
-    const QString earlier = grid.cellBackColor(row, GridColumn::OwnerNumber).isValid()
-                                ? grid.cellToolTip(row, GridColumn::OwnerNumber)
-                                : QString();
-    grid.setCellMark(row, GridColumn::OwnerNumber, colour,
-                     earlier.isEmpty() ? tip : earlier + QStringLiteral("；") + tip);
-}
-
-void OwnerNumberForm::showNotes()
-{
-    m_duplicateNote->setText(m_notes.join(QStringLiteral("；")));
-    m_duplicateNote->setVisible(!m_notes.isEmpty());
-    placeExtras();
-}
-
-void OwnerNumberForm::clearNotes()
-{
-    m_duplicates = 0;
-    m_unsaveable.clear();
-    m_notes.clear();
-    m_duplicateNote->hide();
-}
-
-// The exit button never comes left of the last command button's right edge plus the margin the
-// exit rule keeps (Command2's left).
-double OwnerNumberForm::exitButtonFloor() const
-{
-    double lastRight = 0;
-    for (const QWidget* b : {Command2, Command3, Command4, Command5, Command6})
-        lastRight = std::max(lastRight, Tw::left(b) + Tw::width(b));
-    return lastRight + Tw::left(Command2);
-}
-
-// The narrowest row that shows every control of the bar whole: it ends with the bar's own edge
-// margin (its labels' left) after the exit button at its floor, or after the rule text.
-double OwnerNumberForm::buttonRowMinimumWidth() const
-{
-    const double exitRight = exitButtonFloor() + Tw::width(Command1);
-    const double ruleRight = Tw::left(Label2) + pixelsToTwips(Label2->sizeHint().width());
-    return std::max(exitRight, ruleRight) + Tw::left(Label2);
-}
-
-// The exit button keeps the same margin on the right as Command2 has on the left wherever that
-// leaves room; otherwise it stops at its floor and the row scrolls.
-void OwnerNumberForm::layOutButtonRow()
-{
-    const double visible = Tw::width(Picture4);
-    const double minimum = buttonRowMinimumWidth();
-    const double row = std::max(visible, minimum);
-    m_barScroll->setGeometry(Picture4->rect());
-    m_barScroll->setHorizontalScrollBarPolicy(visible < minimum ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    m_barRow->resize(twipsToPixels(row), twipsToPixels(kBarHeight));
-    Tw::setLeft(Command1, std::max(row - Tw::width(Command1) - Tw::left(Command2), exitButtonFloor()));
-}
-
-QList<QWidget*> OwnerNumberForm::inputControls() const
-{
-    return {Combo1, Combo2, Check1, TreeView1, MSFlexGrid1, Command1, Command2, Command3, Command4, Command5, Command6};
+    m_ui.layOut(this);
 }
 
 void OwnerNumberForm::FillOffices()
 {
-    Recordset rs = gConn().openRecordset(officeListSql());
-    Combo1->clear();
-    for (; !rs.eof(); rs.moveNext())
-        Combo1->addItem(rs.field(QStringLiteral("GYD_DH")).toString() + u' ' +
-                        rs.field(QStringLiteral("GYD_NAME")).toString());
-    Combo1->setCurrentIndex(-1);
+    const QStringList items = readOfficeItems(gConn());
+    m_ui.Combo1->clear();
+    m_ui.Combo1->addItems(items);
+    m_ui.Combo1->setCurrentIndex(-1);
 }
 
 void OwnerNumberForm::Combo1_Click()
 {
-    if (Combo1->currentText().isEmpty())
+    if (m_ui.Combo1->currentText().isEmpty())
         return;
     RunCommand(
         [this] {
-            CommandLock lock(inputControls());
-            Label3->setText(QStringLiteral("管理处：") + Combo1->currentText());
-            Label3->adjustSize();
+            CommandLock lock(m_ui.inputControls());
+            m_ui.Label3->setText(QStringLiteral("管理处：") + m_ui.Combo1->currentText());
+            m_ui.Label3->adjustSize();
             QCoreApplication::processEvents();
-            const QString code = officeCodeOf(Combo1->currentText());
-            TreeView1->clear();
-            TreeView1->hide();
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-            Recordset rs = gConn().openRecordset(buildingTreeSql(gConn().dialect(), code));
+            m_ui.TreeView1->clear();
+            m_ui.TreeView1->hide();
+            WaitCursor hourglass;
             const QIcon icon = buildingIcon();
             QList<QTreeWidgetItem*> nodes;
-            for (; !rs.eof(); rs.moveNext()) {
+            for (const BuildingNode& building : readBuildings(gConn(), officeCodeOf(m_ui.Combo1->currentText()))) {
                 auto* node = new QTreeWidgetItem;
-                node->setText(0, rs.field(QStringLiteral("地址")).toString());
-                node->setData(0, Qt::UserRole, QStringLiteral("L") + rs.field(QStringLiteral("L_ID")).toString());
+                node->setText(0, building.address);
+                node->setData(0, Qt::UserRole, building.key);
                 node->setIcon(0, icon);
                 node->setFlags(node->flags() | Qt::ItemIsUserCheckable);
                 node->setCheckState(0, Qt::Unchecked);
                 nodes << node;
             }
-            TreeView1->addTopLevelItems(nodes);
-            TreeView1->show();
-            QApplication::restoreOverrideCursor();
+            m_ui.TreeView1->addTopLevelItems(nodes);
+            m_ui.TreeView1->show();
         },
-        [this] { TreeView1->show(); });
+        [this] { m_ui.TreeView1->show(); });
 }
 
 void OwnerNumberForm::Check1_Click()
 {
-    const Qt::CheckState state = Check1->isChecked() ? Qt::Checked : Qt::Unchecked;
-    for (int i = 0; i < TreeView1->topLevelItemCount(); ++i)
-        TreeView1->topLevelItem(i)->setCheckState(0, state);
+    const Qt::CheckState state = m_ui.Check1->isChecked() ? Qt::Checked : Qt::Unchecked;
+    for (int i = 0; i < m_ui.TreeView1->topLevelItemCount(); ++i)
+        m_ui.TreeView1->topLevelItem(i)->setCheckState(0, state);
 }
 
 void OwnerNumberForm::collectSelectedBuildings()
 {
-    m_selectedBuildings.clear();
-    for (int i = 0; i < TreeView1->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* node = TreeView1->topLevelItem(i);
-        const QString key = node->data(0, Qt::UserRole).toString();
-        const int l = key.indexOf(u'L');
-        if (node->checkState(0) != Qt::Checked || l < 0)
-            continue;
-        if (!m_selectedBuildings.isEmpty())
-            m_selectedBuildings += u',';
-        m_selectedBuildings += key.mid(l + 1);
+    QStringList ticked;
+    for (int i = 0; i < m_ui.TreeView1->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* node = m_ui.TreeView1->topLevelItem(i);
+        if (node->checkState(0) == Qt::Checked)
+            ticked << node->data(0, Qt::UserRole).toString();
     }
-}
-
-void OwnerNumberForm::showPleaseWait(const QString& text)
-{
-    Tw::setTop(Picture5, (Tw::height(Picture3) - Tw::height(Picture5)) / 2);
-    Tw::setLeft(Picture5, (Tw::width(Picture3) - Tw::width(Picture5)) / 2);
-    Label4->setText(text);
-    Label4->adjustSize();
-    Label4->move((Picture5->width() - Label4->width()) / 2, (Picture5->height() - Label4->height()) / 2);
-    Picture5->show();
-    Picture5->raise();
-    QCoreApplication::processEvents();
-}
-
-void OwnerNumberForm::hidePleaseWait()
-{
-    Picture5->hide();
+    m_selectedBuildings = selectedBuildingList(ticked);
 }
 
 void OwnerNumberForm::runFill(bool generate)
@@ -583,39 +276,39 @@ void OwnerNumberForm::runFill(bool generate)
     }
     RunCommand(
         [this, generate] {
-            CommandLock lock(inputControls());
-            MSFlexGrid1->setRows(1);
+            CommandLock lock(m_ui.inputControls());
+            m_ui.MSFlexGrid1->setRows(1);
             clearNotes();
-            showPleaseWait(generate ? QStringLiteral("正在生成业主编号，请稍等......")
-                                    : QStringLiteral("正在查询业主编号，请稍等......"));
-            if (generate)
-                FillCandidateGrid(gConn(), MSFlexGrid1->gridModel(), Combo1->currentText(), Combo2->currentText(),
-                                  m_selectedBuildings, font());
-            else
-                FillExistingGrid(gConn(), MSFlexGrid1->gridModel(), Combo1->currentText(), m_selectedBuildings, font());
-            markProblems(generate);
-            hidePleaseWait();
-            const bool rows = MSFlexGrid1->rows() > 1;
+            {
+                PleaseWait panel(m_ui, generate ? QStringLiteral("正在生成业主编号，请稍等......")
+                                                : QStringLiteral("正在查询业主编号，请稍等......"));
+                FlexGridModel& grid = m_ui.MSFlexGrid1->gridModel();
+                const QString office = m_ui.Combo1->currentText();
+                if (generate)
+                    FillCandidateGrid(gConn(), grid, office, m_ui.Combo2->currentText(), m_selectedBuildings, font());
+                else
+                    FillExistingGrid(gConn(), grid, office, m_selectedBuildings, font());
+                markProblems(generate);
+            }
+            const bool rows = m_ui.MSFlexGrid1->rows() > 1;
             if (generate) {
-                lock.setEnabledAfter(Command6, false);
+                lock.setEnabledAfter(m_ui.Command6, false);
                 if (!rows)
                     notice(QStringLiteral(
                         "所选楼栋的业主编号已经生产，不可重新编号！\r\n\r\n请去查看已经生成的业主编号！"));
                 else
-                    lock.setEnabledAfter(Command3, true);
+                    lock.setEnabledAfter(m_ui.Command3, true);
             } else {
-                lock.setEnabledAfter(Command3, false);
-                lock.setEnabledAfter(Command6, rows);
+                lock.setEnabledAfter(m_ui.Command3, false);
+                lock.setEnabledAfter(m_ui.Command6, rows);
             }
         },
         [this] {
             // A half-built grid must not be saved or cleared.
-            hidePleaseWait();
-            MSFlexGrid1->setRedraw(true);
-            MSFlexGrid1->setRows(1);
+            m_ui.MSFlexGrid1->setRows(1);
             clearNotes();
-            Command3->setEnabled(false);
-            Command6->setEnabled(false);
+            m_ui.Command3->setEnabled(false);
+            m_ui.Command6->setEnabled(false);
         });
 }
 
@@ -629,9 +322,61 @@ void OwnerNumberForm::Command5_Click()
     runFill(false);
 }
 
+void OwnerNumberForm::markProblems(bool generate)
+{
+    FlexGridModel& grid = m_ui.MSFlexGrid1->gridModel();
+    const QList<GridNumber> numbers = gridNumbers(grid);
+    const QHash<int, QString> marks = findDuplicateNumbers(gConn(), officeCodeOf(m_ui.Combo1->currentText()), numbers,
+                                                           generate ? GridNumbers::Proposed : GridNumbers::Stored);
+    m_duplicates = marks.size();
+    m_unsaveable.clear();
+    m_notes.clear();
+    GridRedrawOff redrawOff(grid);
+    for (auto it = marks.constBegin(); it != marks.constEnd(); ++it)
+        addMark(it.key(), kDuplicateRed, it.value());
+    if (m_duplicates > 0)
+        m_notes << QStringLiteral("有 %1 个业主编号重复，已标红").arg(m_duplicates);
+    // A number saved through the database's code page must come back as the one shown.
+    const QHash<int, QString> lost =
+        generate && !numbers.isEmpty() ? unsaveableNumbers(numbers, gConn().databaseCodePage()) : QHash<int, QString>();
+    for (auto it = lost.constBegin(); it != lost.constEnd(); ++it) {
+        m_unsaveable.insert(it.key());
+        addMark(it.key(), kDuplicateRed,
+                QStringLiteral("含有数据库无法保存的字符“%1”，保存后会变成别的编号，不会保存").arg(it.value()));
+    }
+    if (!m_unsaveable.isEmpty())
+        m_notes << QStringLiteral("%1 个含有数据库无法保存的字符，已标红").arg(m_unsaveable.size());
+    showNotes();
+}
+
+void OwnerNumberForm::addMark(int row, const QColor& colour, const QString& tip)
+{
+    FlexGridModel& grid = m_ui.MSFlexGrid1->gridModel();
+    const QString earlier = grid.cellBackColor(row, GridColumn::OwnerNumber).isValid()
+                                ? grid.cellToolTip(row, GridColumn::OwnerNumber)
+                                : QString();
+    grid.setCellMark(row, GridColumn::OwnerNumber, colour,
+                     earlier.isEmpty() ? tip : earlier + QStringLiteral("；") + tip);
+}
+
+void OwnerNumberForm::showNotes()
+{
+    m_ui.duplicateNote->setText(m_notes.join(QStringLiteral("；")));
+    m_ui.duplicateNote->setVisible(!m_notes.isEmpty());
+    m_ui.placeExtras();
+}
+
+void OwnerNumberForm::clearNotes()
+{
+    m_duplicates = 0;
+    m_unsaveable.clear();
+    m_notes.clear();
+    m_ui.duplicateNote->hide();
+}
+
 void OwnerNumberForm::Command3_Click()
 {
-    if (MSFlexGrid1->rows() <= 1)
+    if (m_ui.MSFlexGrid1->rows() <= 1)
         return;
     // A number handed out twice would name two owners: asked first, No the default.
     if (m_duplicates > 0 &&
@@ -649,116 +394,64 @@ void OwnerNumberForm::Command3_Click()
         return;
     if (!confirm(QStringLiteral("您确定要保存业主编号吗？")))
         return;
-    RunCommand(
-        [this] {
-            CommandLock lock(inputControls());
-            showPleaseWait(QStringLiteral("正在保存业主编号，请稍等......"));
-            QSet<int> skipped;
+    RunCommand([this] {
+        CommandLock lock(m_ui.inputControls());
+        WriteOutcome outcome;
+        {
+            PleaseWait panel(m_ui, kSaving);
+            QSet<int> skipped = m_unsaveable;
             try {
-                skipped = rowsSavedByOthers();
+                skipped.unite(rowsSavedByOthers(panel));
             } catch (const RuntimeError& e) {
                 throw e.withContext(QStringLiteral("已写入 0 行，保存前读取业主编号时出错。"));
             }
-            MSFlexGrid1->setRedraw(false);
-            // Rooms without a building number have no number and are skipped.
-            const WriteOutcome outcome = writeRows([this, &skipped](int r, const QString& id) {
-                const QString number = MSFlexGrid1->textMatrix(r, GridColumn::OwnerNumber);
-                if (number.isEmpty() || m_unsaveable.contains(r) || skipped.contains(r))
-                    return QString();
-                return saveOwnerNumberStatement(number, id);
-            });
-            MSFlexGrid1->setRedraw(true);
-            hidePleaseWait();
-            reportOutcome(outcome, QStringLiteral("业主编号保存完毕！"));
-            lock.setEnabledAfter(Command3, false);
-        },
-        [this] {
-            // Rows already written stay written; save stays enabled so the user can try again.
-            MSFlexGrid1->setRedraw(true);
-            hidePleaseWait();
-        });
+            FlexGridModel& grid = m_ui.MSFlexGrid1->gridModel();
+            GridRedrawOff redrawOff(grid);
+            try {
+                outcome = runWritePlan(gConn(), savePlan(grid, skipped), {}, &outcome);
+            } catch (const RuntimeError&) {
+                // Rows already written stay written; save stays enabled so the user can try again.
+                markOutcome(outcome);
+                throw;
+            }
+            markOutcome(outcome);
+        }
+        reportOutcome(outcome, QStringLiteral("业主编号保存完毕！"));
+        lock.setEnabledAfter(m_ui.Command3, false);
+    });
 }
 
-// The rows whose owner another user has given a number since the grid was made: marked, and
-// either skipped (the answer Yes, the default) or overwritten. A number equal to the grid's own is
-// an earlier save of this grid, not another user's.
-QSet<int> OwnerNumberForm::rowsSavedByOthers()
+QSet<int> OwnerNumberForm::rowsSavedByOthers(PleaseWait& panel)
 {
-    QStringList ids;
-    for (int r = 1; r < MSFlexGrid1->rows(); ++r)
-        if (!MSFlexGrid1->textMatrix(r, GridColumn::OwnerNumber).isEmpty())
-            ids << MSFlexGrid1->textMatrix(r, GridColumn::OwnerId);
-    const QHash<QString, QString> current = currentNumbersOf(gConn(), ids);
-    QSet<int> taken;
-    if (current.isEmpty())
-        return taken;
-    {
-        GridRedrawOff redrawOff(MSFlexGrid1->gridModel());
-        for (int r = 1; r < MSFlexGrid1->rows(); ++r) {
-            const QString number = MSFlexGrid1->textMatrix(r, GridColumn::OwnerNumber);
-            const auto it = current.constFind(ownerIdText(MSFlexGrid1->textMatrix(r, GridColumn::OwnerId)));
-            if (number.isEmpty() || it == current.constEnd() || *it == number)
-                continue;
-            taken.insert(r);
-            addMark(r, kUnwrittenAmber, QStringLiteral("此业主的编号已由其他用户保存为“%1”").arg(*it));
-        }
-    }
+    const QHash<int, QString> taken = numbersSavedByOthers(gConn(), gridNumbers(m_ui.MSFlexGrid1->gridModel()));
     if (taken.isEmpty())
-        return taken;
+        return {};
+    {
+        GridRedrawOff redrawOff(m_ui.MSFlexGrid1->gridModel());
+        for (auto it = taken.constBegin(); it != taken.constEnd(); ++it)
+            addMark(it.key(), kUnwrittenAmber, QStringLiteral("此业主的编号已由其他用户保存为“%1”").arg(it.value()));
+    }
     m_notes << QStringLiteral("%1 位业主的编号已由其他用户保存，已标黄").arg(taken.size());
     showNotes();
-    hidePleaseWait();
+    panel.hide();
     const MsgAnswer answer =
         MsgBox(QStringLiteral("有 %1 位业主的编号已由其他用户保存（表中已标黄）。\r\n\r\n"
                               "选“是”跳过这些业主，只保存其他业主的编号；\r\n选“否”用本表的编号覆盖。")
                    .arg(taken.size()),
                MsgButtons::YesNo, MsgIcon::Question, QStringLiteral("系统提示"));
-    showPleaseWait(QStringLiteral("正在保存业主编号，请稍等......"));
-    return answer == MsgAnswer::Yes ? taken : QSet<int>();
+    panel.show(kSaving);
+    QSet<int> rows;
+    if (answer == MsgAnswer::Yes)
+        for (auto it = taken.constBegin(); it != taken.constEnd(); ++it)
+            rows.insert(it.key());
+    return rows;
 }
 
-WriteOutcome OwnerNumberForm::writeRows(const std::function<QString(int, const QString&)>& statementFor,
-                                        const std::function<void(int)>& afterRow)
-{
-    QStringList statements;
-    QList<int> gridRows;
-    for (int r = 1; r < MSFlexGrid1->rows(); ++r) {
-        const QString sql = statementFor(r, MSFlexGrid1->textMatrix(r, GridColumn::OwnerId));
-        if (sql.isEmpty())
-            continue;
-        statements << sql;
-        gridRows << r;
-    }
-    WriteOutcome outcome;
-    try {
-        gConn().executeInOrder(statements, [&](int i, qint64 changed) {
-            if (afterRow)
-                afterRow(gridRows[i]);
-            outcome.count(gridRows[i], changed);
-        });
-    } catch (const WriteFailure& e) {
-        markOutcome(outcome);
-        // Nothing is rolled back: the user is told how far the rows got.
-        QString context =
-            QStringLiteral("已写入 %1 行，第 %2 行出错。").arg(outcome.written).arg(gridRows[e.statement()]);
-        if (e.unconfirmedThrough() >= e.statement()) {
-            const int first = gridRows[e.statement()], last = gridRows[e.unconfirmedThrough()];
-            context += QStringLiteral("\r\n与数据库的连接已中断：第 ") +
-                       (first == last ? QString::number(first) : QStringLiteral("%1 至 %2").arg(first).arg(last)) +
-                       QStringLiteral(" 行可能已写入，也可能没有，请重新连接后用“查看业主编号”核对。");
-        }
-        throw e.withContext(context);
-    }
-    markOutcome(outcome);
-    return outcome;
-}
-
-// The rows whose statement did not change exactly one owner, marked where the user can see them.
 void OwnerNumberForm::markOutcome(const WriteOutcome& outcome)
 {
     if (outcome.asExpected())
         return;
-    GridRedrawOff redrawOff(MSFlexGrid1->gridModel());
+    GridRedrawOff redrawOff(m_ui.MSFlexGrid1->gridModel());
     for (int r : outcome.notFound)
         addMark(r, kUnwrittenAmber, QStringLiteral("未找到此业主（已被删除？），没有写入"));
     for (int r : outcome.several)
@@ -767,7 +460,6 @@ void OwnerNumberForm::markOutcome(const WriteOutcome& outcome)
     showNotes();
 }
 
-// The Part's own words when every statement changed one owner; otherwise what happened instead.
 void OwnerNumberForm::reportOutcome(const WriteOutcome& outcome, const QString& done)
 {
     if (outcome.asExpected()) {
@@ -780,33 +472,39 @@ void OwnerNumberForm::reportOutcome(const WriteOutcome& outcome, const QString& 
 
 void OwnerNumberForm::Command6_Click()
 {
-    if (MSFlexGrid1->rows() <= 1)
+    if (m_ui.MSFlexGrid1->rows() <= 1)
         return;
     const QString question = QStringLiteral("重要说明：\r\n清除业主编号是为了重新对业主进行编号，\r\n"
                                             "非必要情况下不得清除业主编号！\r\n\r\n您确定要清除业主编号吗？");
     if (!confirm(question))
         return;
-    RunCommand(
-        [this] {
-            CommandLock lock(inputControls());
-            MSFlexGrid1->setRedraw(false);
-            const WriteOutcome outcome =
-                writeRows([](int, const QString& id) { return clearOwnerNumberStatement(id); },
-                          [this](int r) { MSFlexGrid1->setTextMatrix(r, GridColumn::OwnerNumber, QString()); });
-            MSFlexGrid1->setRedraw(true);
-            reportOutcome(outcome, QStringLiteral("业主编号清除完毕！"));
-            lock.setEnabledAfter(Command6, false);
-        },
-        [this] { MSFlexGrid1->setRedraw(true); });
+    RunCommand([this] {
+        CommandLock lock(m_ui.inputControls());
+        WriteOutcome outcome;
+        {
+            FlexGridModel& grid = m_ui.MSFlexGrid1->gridModel();
+            GridRedrawOff redrawOff(grid);
+            const auto emptied = [&grid](int r) { grid.setTextMatrix(r, GridColumn::OwnerNumber, QString()); };
+            try {
+                outcome = runWritePlan(gConn(), clearPlan(grid), emptied, &outcome);
+            } catch (const RuntimeError&) {
+                markOutcome(outcome);
+                throw;
+            }
+            markOutcome(outcome);
+        }
+        reportOutcome(outcome, QStringLiteral("业主编号清除完毕！"));
+        lock.setEnabledAfter(m_ui.Command6, false);
+    });
 }
 
 // Asks for the file, writes the grid into it and says so.
 void OwnerNumberForm::Command4_Click()
 {
-    if (MSFlexGrid1->rows() <= 1)
+    if (m_ui.MSFlexGrid1->rows() <= 1)
         return;
-    const QString officeItem = Combo1->currentText();
-    CommandLock lock(inputControls());
+    const QString officeItem = m_ui.Combo1->currentText();
+    CommandLock lock(m_ui.inputControls());
 
     const QString chosen = FileDialog::getSaveFileName(this, QStringLiteral("另存为"),
                                                        officeNameOf(officeItem) + QStringLiteral("_业主编号"),
@@ -819,36 +517,32 @@ void OwnerNumberForm::Command4_Click()
         return;
 
     // The progress bar takes the place of the buttons while the workbook is written.
-    const QList<QWidget*> bar = {Command1, Command2, Command3, Command4, Command5, Command6, Label1[4], Combo2};
-    const auto showBar = [this, &bar] {
-        ProgressBar1->hide();
-        for (QWidget* w : bar)
+    const auto showBar = [this] {
+        m_ui.ProgressBar1->hide();
+        for (QWidget* w : m_ui.buttonBar())
             w->show();
     };
     RunCommand(
         [&] {
-            for (QWidget* w : bar)
+            for (QWidget* w : m_ui.buttonBar())
                 w->hide();
-            ProgressBar1->setRange(0, MSFlexGrid1->rows());
-            ProgressBar1->setValue(0);
-            ProgressBar1->show();
+            m_ui.ProgressBar1->setRange(0, m_ui.MSFlexGrid1->rows());
+            m_ui.ProgressBar1->setValue(0);
+            m_ui.ProgressBar1->show();
             QCoreApplication::processEvents();
-            WriteOwnerNumberWorkbook(target, MSFlexGrid1->gridModel(), officeItem, QDate::currentDate(),
-                                     [this](int r) { ProgressBar1->setValue(r); });
+            WriteOwnerNumberWorkbook(target, m_ui.MSFlexGrid1->gridModel(), officeItem, QDate::currentDate(),
+                                     [this](int r) { m_ui.ProgressBar1->setValue(r); });
             // Every row is written and the file saved: the bar is full while the success message shows.
-            ProgressBar1->setValue(ProgressBar1->maximum());
+            m_ui.ProgressBar1->setValue(m_ui.ProgressBar1->maximum());
             notice(QStringLiteral("业主编号表导出成功!"));
             showBar();
         },
-        [&] {
-            MSFlexGrid1->setRedraw(true);
-            showBar();
-        });
+        showBar);
 }
 
 void OwnerNumberForm::MSFlexGrid1_Click()
 {
     // A click marks the whole visible row.
-    MSFlexGrid1->setCol(GridColumn::Index);
-    MSFlexGrid1->setColSel(GridColumn::kShownCount - 1);
+    m_ui.MSFlexGrid1->setCol(GridColumn::Index);
+    m_ui.MSFlexGrid1->setColSel(GridColumn::kShownCount - 1);
 }
