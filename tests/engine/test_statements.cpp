@@ -1,4 +1,7 @@
+#include "core/FlexGridModel.h"
+#include "engine/GridBuilders.h"
 #include "engine/OwnerNumberStatements.h"
+#include "engine/WorkbenchCommands.h"
 
 #include <QtTest>
 
@@ -68,7 +71,53 @@ private slots:
                                 "len(地址3),地址3,len(地址4),地址4"));
         QVERIFY(buildingTreeSql(SqlDialect::SQLite, QStringLiteral("14")).contains(QStringLiteral("End) || (Case")));
     }
+
+    void selectedBuildings_data()
+    {
+        QTest::addColumn<QStringList>("ticked");
+        QTest::addColumn<QString>("list");
+        QTest::newRow("one, no comma") << QStringList{"L12"} << QStringLiteral("12");
+        QTest::newRow("tree order") << QStringList{"L3", "L12", "L7"} << QStringLiteral("3,12,7");
+        QTest::newRow("a key without L is ignored") << QStringList{"X5", "L7"} << QStringLiteral("7");
+        QTest::newRow("after the first L, case-sensitive") << QStringList{"aL5L", "l9"} << QStringLiteral("5L");
+        QTest::newRow("none") << QStringList{} << QString();
+    }
+    void selectedBuildings()
+    {
+        QFETCH(QStringList, ticked);
+        QFETCH(QString, list);
+        QCOMPARE(selectedBuildingList(ticked), list);
+    }
+
+    // Save sends a row with a number unless it is skipped; clear sends every row; each statement
+    // knows its grid row, and the numbers a code page cannot hold are found with what they lose.
+    void writePlans()
+    {
+        FlexGridModel grid;
+        SetUpOwnerNumberGrid(grid, QFont());
+        grid.addItem(QStringLiteral("1\t\t\t14\tA\t003\t1\t0101\tA\t14A00310101A\t1\t1\t101"));
+        grid.addItem(QStringLiteral("2\t\t\t14\tA\t无幢号\t0\t0102\tA\t\t1\t2\t102"));
+        grid.addItem(QStringLiteral("3\t\t\t14\tA\t003\t1\t5‒1\tA\t14A0031005‒1A\t1\t3\t103"));
+        const WritePlan save = savePlan(grid);
+        QCOMPARE(save.gridRows, (QList<int>{1, 3}));
+        QCOMPARE(save.statements.first(), saveOwnerNumberStatement(QStringLiteral("14A00310101A"), QStringLiteral("101")));
+        QCOMPARE(savePlan(grid, {3}).gridRows, QList<int>{1});
+        const WritePlan clear = clearPlan(grid);
+        QCOMPARE(clear.gridRows, (QList<int>{1, 2, 3}));
+        QCOMPARE(clear.statements[1], clearOwnerNumberStatement(QStringLiteral("102")));
+        const QList<GridNumber> numbers = gridNumbers(grid);
+        QCOMPARE(unsaveableNumbers(numbers, 936), (QHash<int, QString>{{3, QStringLiteral("‒")}}));
+        QVERIFY(unsaveableNumbers(numbers, 0).isEmpty());
+        QCOMPARE(charactersLost(QStringLiteral("澄岭𠀀‒•"), 936), QStringLiteral("𠀀‒•"));
+        QCOMPARE(charactersLost(QStringLiteral("澄•"), 1252), QStringLiteral("澄"));
+
+        WriteOutcome outcome;
+        for (const auto& [row, changed] : QList<QPair<int, qint64>>{{1, 1}, {2, 0}, {3, 2}, {4, -1}})
+            outcome.count(row, changed);
+        QCOMPARE(outcome.written, 3);
+        QCOMPARE(writeOutcomeText(outcome), QStringLiteral("已写入 3 行；1 位业主未找到（已被删除？）；1 个 ZH_ID 对应多位业主"));
+    }
 };
 
-QTEST_GUILESS_MAIN(StatementsTest)
+QTEST_MAIN(StatementsTest)
 #include "test_statements.moc"
