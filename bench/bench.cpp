@@ -11,7 +11,7 @@
 #include "engine/DuplicateNumbers.h"
 #include "engine/GridBuilders.h"
 #include "engine/OwnerNumberRule.h"
-#include "engine/OwnerNumberStatements.h"
+#include "engine/Statements.h"
 #include "platform/FileDialog.h"
 #include "platform/FlexGrid.h"
 #include "platform/MessageBox.h"

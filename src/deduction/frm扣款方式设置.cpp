@@ -5,6 +5,7 @@
 #include "core/DeductionValue.h"
 #include "core/Fonts.h"
 #include "core/Twips.h"
+#include "engine/Statements.h"
 #include "platform/CommandGuard.h"
 #include "platform/MessageBox.h"
 
@@ -129,9 +130,7 @@ void frm扣款方式设置::Form_Load()
 void frm扣款方式设置::showStoredSetting()
 {
     try {
-        Recordset rs =
-            gConn().openRecordset(QStringLiteral("Select *") + QStringLiteral(" From systemsetup") +
-                                  QStringLiteral(" Where code ='") + sqlEscape(DeductionValue::kSettingCode) + u'\'');
+        Recordset rs = gConn().openRecordset(deductionSettingSql());
         Text1[0]->clear();
         Text1[1]->clear();
         while (!rs.eof()) {

@@ -62,34 +62,6 @@ QHash<int, QString> findDuplicateNumbers(Connection& conn, const QString& office
     return marksOf(index, rows, collidingWith(conn, officeCode, rows, index, grid));
 }
 
-QString storedNumbersSql(const QString& officeCode, GridNumbers grid)
-{
-    QString prefix = officeCode;
-    prefix.replace(u'!', QStringLiteral("!!")).replace(u'%', QStringLiteral("!%")).replace(u'_', QStringLiteral("!_"));
-    const QString like = QStringLiteral("业主编号 Like '") + sqlEscape(prefix) + QStringLiteral("%' Escape '!'");
-    if (grid == GridNumbers::Proposed)
-        return QStringLiteral("Select 业主编号, ZH_ID From 业主表 Where ") + like;
-    return QStringLiteral("Select 业主编号, ZH_ID From 业主表 Where 业主编号 In (Select 业主编号 From 业主表 Where ") +
-           like + QStringLiteral(" Group By 业主编号 Having Count(*) > 1)");
-}
-
-QString ownersSql(SqlDialect dialect, const QStringList& ownerIds)
-{
-    const QString plus = u' ' + concatOperator(dialect);
-    QString address;
-    for (int k = 1; k <= 4; ++k)
-        address += QStringLiteral(" (Case When [地址%1] Is Not Null Then [地址%1] Else '' End)").arg(k) + plus +
-                   QStringLiteral(" (Case When [字%1] Is Not Null Then [字%1] Else '' End)").arg(k) + plus;
-    QStringList ids;
-    for (const QString& id : ownerIds)
-        ids << sqlNumber(id);
-    return QStringLiteral("Select 业主表.ZH_ID, 业主表.姓名,") + address +
-           QStringLiteral(" (Case When 室表.室 Is Not Null Then 室表.室 Else '' End) as 地址") +
-           QStringLiteral(
-               " From 业主表 Left Join 室表 On 室表.S_ID = 业主表.S_ID Left Join 楼表 On 楼表.L_ID = 室表.L_ID") +
-           QStringLiteral(" Where 业主表.ZH_ID In (") + ids.join(u',') + u')';
-}
-
 QList<StoredNumber> collidingStoredNumbers(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows,
                                            GridNumbers grid)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Database.h"
+#include "engine/Statements.h"
 
 #include <QHash>
 #include <QList>
@@ -28,17 +29,6 @@ struct StoredNumber
 // each with the text that names the other: "与第 n 行重复" (the first other row with it) or
 // "与已保存的业主 姓名（地址）重复". Empty numbers are never duplicates.
 QHash<int, QString> duplicateNumbers(const QList<GridNumber>& rows, const QList<StoredNumber>& stored);
-
-// Whose numbers a grid shows: proposed ones (generate), or the owners' own stored ones (view).
-enum class GridNumbers { Proposed, Stored };
-
-// The statement that reads the stored numbers starting with an office code (every number the
-// rule makes for the office starts with it), with their owners' ids: one request for a grid. For a
-// grid of stored numbers only those stored more than once can be another owner's too.
-QString storedNumbersSql(const QString& officeCode, GridNumbers grid = GridNumbers::Proposed);
-
-// The names and addresses of owners, for the few whose stored number collides.
-QString ownersSql(SqlDialect dialect, const QStringList& ownerIds);
 
 // Both checks for a grid, its numbers hashed once: the marks duplicateNumbers gives, with the
 // stored numbers collidingStoredNumbers reads.

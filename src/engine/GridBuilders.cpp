@@ -13,41 +13,10 @@ const QString kOwnerNumberGridFormat = QStringLiteral(
 
 namespace {
 
-// A column grows to its widest text plus this margin, in twips.
-constexpr int kCellTextMargin = 90;
-
 enum class GridKind { Candidate, Existing };
 
-// The building list with every id checked to be a number.
-QString checkedIdList(const QString& buildingList)
-{
-    QStringList ids;
-    for (const QString& id : buildingList.split(u','))
-        ids << sqlNumber(id);
-    return ids.join(u',');
-}
-
-QString gridSql(SqlDialect dialect, const QString& officeCode, const QString& buildingList, GridKind kind)
-{
-    const QString plus = u' ' + concatOperator(dialect);
-    QString sql = QStringLiteral("Select 楼表.L_ID , 管理处 ,地址1, 字1, 地址2, 字2, 地址3, 字3, 地址4 , 字4,") +
-                  QStringLiteral(" 室表.室,室表.字,室表.S_ID ,") +
-                  (kind == GridKind::Existing ? QStringLiteral(" 姓名 , ZH_ID, 进户日期, 说明, 业主表.业主编号, ")
-                                              : QStringLiteral(" 姓名 , ZH_ID, 进户日期, 说明,"));
-    for (int k = 1; k <= 4; ++k) {
-        sql += QStringLiteral(" (Case When [地址%1] Is Not Null Then [地址%1] Else '' End)").arg(k) + plus;
-        sql += QStringLiteral(" (Case When [字%1] Is Not Null Then [字%1] Else '' End)").arg(k) +
-               (k < 4 ? plus : QStringLiteral(" as 地址"));
-    }
-    sql += QStringLiteral(" From 楼表") + QStringLiteral(" Inner Join 室表 On 楼表.L_ID = 室表.L_ID") +
-           QStringLiteral(" Left Join 业主表 On 室表.S_ID = 业主表.S_ID") + QStringLiteral(" Where  管理处 ='") +
-           sqlEscape(officeCode) + QStringLiteral("'") + QStringLiteral(" And 楼表.L_ID in (") +
-           checkedIdList(buildingList) + QStringLiteral(")") + QStringLiteral(" And 业主表.说明='新进户'") +
-           (kind == GridKind::Existing ? QStringLiteral(" And 业主表.业主编号 Is Not Null")
-                                       : QStringLiteral(" And 业主表.业主编号 Is Null")) +
-           QStringLiteral(" Order By Len(地址1),地址1,len(地址2),地址2,len(地址3),地址3,len(地址4),地址4, 室");
-    return sql;
-}
+// A column grows to its widest text plus this margin, in twips.
+constexpr int kCellTextMargin = 90;
 
 // Widens the visible columns of a row to their texts (twips), never narrowing, never showing a
 // hidden column.
@@ -109,7 +78,8 @@ void fillGrid(Connection& conn, FlexGridModel& grid, GridKind kind, const QStrin
               const QString& areaLetter, const QString& buildingList, const QFont& font)
 {
     const QString officeCode = officeCodeOf(officeItem);
-    const QString sql = gridSql(conn.dialect(), officeCode, buildingList, kind);
+    const QString sql = kind == GridKind::Existing ? existingGridSql(conn.dialect(), officeCode, buildingList)
+                                                   : candidateGridSql(conn.dialect(), officeCode, buildingList);
     ColumnFitter fitter(font);
     std::optional<Recordset> rs(conn.openRecordset(sql));
     grid.setRows(1);
@@ -191,16 +161,6 @@ QString officeCodeOf(const QString& officeItem)
 {
     const int blank = officeItem.indexOf(u' ');
     return blank < 0 ? officeItem : officeItem.left(blank);
-}
-
-QString candidateGridSql(SqlDialect dialect, const QString& officeCode, const QString& buildingList)
-{
-    return gridSql(dialect, officeCode, buildingList, GridKind::Candidate);
-}
-
-QString existingGridSql(SqlDialect dialect, const QString& officeCode, const QString& buildingList)
-{
-    return gridSql(dialect, officeCode, buildingList, GridKind::Existing);
 }
 
 void FillCandidateGrid(Connection& conn, FlexGridModel& grid, const QString& officeItem, const QString& areaLetter,

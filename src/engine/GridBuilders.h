@@ -2,6 +2,7 @@
 
 #include "core/Database.h"
 #include "core/FlexGridModel.h"
+#include "engine/Statements.h"
 
 #include <QFont>
 #include <QString>
@@ -38,12 +39,6 @@ void SetUpOwnerNumberGrid(FlexGridModel& grid, const QFont& font);
 
 // The office code of an office item: the text before its first blank (the whole text if none).
 QString officeCodeOf(const QString& officeItem);
-
-// The statements of the two grids, exactly as SQL Server receives them; SQLite differs only by
-// its concatenation operator. The code is quoted by sqlEscape, each listed id checked by
-// sqlNumber (error 13 when one is not a number).
-QString candidateGridSql(SqlDialect dialect, const QString& officeCode, const QString& buildingList);
-QString existingGridSql(SqlDialect dialect, const QString& officeCode, const QString& buildingList);
 
 // Fills the grid with the new owners of the listed buildings who have no owner number yet,
 // proposing one for each. `font` is the form's font, used to measure the texts for the column

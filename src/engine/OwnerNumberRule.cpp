@@ -1,4 +1,5 @@
 #include "engine/OwnerNumberRule.h"
+#include "engine/Statements.h"
 
 #include <QStringList>
 #include <cmath>
@@ -201,17 +202,6 @@ QString composeOwnerNumber(const QString& officeCode, const QString& areaLetter,
 
 // ---------------------------------------------------------------- resale count
 
-namespace {
-const QString kCountBefore = QStringLiteral("Select COUNT(zh_id) as 转卖次数") + QStringLiteral(" From 业主表") +
-                             QStringLiteral(" Where S_ID = ");
-const QString kCountAfter = QStringLiteral(" And 说明='迁出'");
-} // namespace
-
-QString resaleCountSql(const QString& roomId)
-{
-    return kCountBefore + sqlNumber(roomId) + kCountAfter;
-}
-
 int toInteger16(const QVariant& value)
 {
     if (value.isNull())
@@ -260,17 +250,6 @@ std::optional<qlonglong> wholeRoomId(const QVariant& id)
 }
 } // namespace
 
-QString resaleCountsSql(const QString& buildingList)
-{
-    QStringList ids;
-    for (const QString& id : buildingList.split(u','))
-        ids << sqlNumber(id);
-    return QStringLiteral("Select 业主表.S_ID, COUNT(业主表.zh_id) as 转卖次数 From 业主表") +
-           QStringLiteral(
-               " Where 业主表.说明='迁出' And 业主表.S_ID In (Select 室表.S_ID From 室表 Where 室表.L_ID in (") +
-           ids.join(u',') + QStringLiteral(")) Group By 业主表.S_ID");
-}
-
 ResaleCounts::ResaleCounts(Connection& connection, const QString& buildingList)
 {
     Recordset rs = connection.openRecordset(resaleCountsSql(buildingList));
@@ -294,14 +273,3 @@ QString ResaleCounts::letter(const QString& roomId) const
     return count.isValid() ? resaleLetter(toInteger16(count)) : QStringLiteral("A");
 }
 
-QString resaleLetter(Connection& connection, const QString& buildingId, const QString& roomId)
-{
-    Q_UNUSED(buildingId);
-    Recordset rs = connection.openRecordset(resaleCountSql(roomId));
-    if (rs.eof())
-        return QStringLiteral("A");
-    const QString letter = resaleLetter(toInteger16(rs.field(QStringLiteral("转卖次数"))));
-    while (!rs.eof()) // read to the end: nothing left for the server to cancel
-        rs.moveNext();
-    return letter;
-}

@@ -61,16 +61,9 @@ QString composeOwnerNumber(const QString& officeCode, const QString& areaLetter,
 
 // ---- The resale count
 
-// The count statement for one room, as sent to SQL Server (the id checked to be a number).
-QString resaleCountSql(const QString& roomId);
-
 // A value read into a 16-bit integer: error 6 "溢出" outside -32768..32767, 13 for a non-number,
 // 94 for NULL.
 int toInteger16(const QVariant& value);
-
-// The moved-out owners of every room of the listed buildings, counted by one statement: the
-// per-room count for a whole grid at once (the list's ids checked by sqlNumber).
-QString resaleCountsSql(const QString& buildingList);
 
 // The counts of one grid, read once; each room's letter is then a lookup.
 class ResaleCounts
@@ -87,6 +80,3 @@ private:
     QHash<QString, QVariant> m_otherCounts; // any other id, by its text
 };
 
-// The resale letter of one room. The building id is part of the operation's signature but the
-// count needs only the room.
-QString resaleLetter(Connection& connection, const QString& buildingId, const QString& roomId);

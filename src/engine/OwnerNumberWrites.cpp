@@ -1,16 +1,7 @@
 #include "engine/OwnerNumberWrites.h"
 
 #include "core/CodePage.h"
-#include "engine/OwnerNumberStatements.h"
-
-QString currentNumbersSql(const QStringList& ownerIds)
-{
-    QStringList ids;
-    for (const QString& cell : ownerIds)
-        ids << sqlNumber(ownerIdText(cell));
-    return QStringLiteral("Select ZH_ID, 业主编号 From 业主表 Where 业主编号 Is Not Null And ZH_ID In (") +
-           ids.join(u',') + u')';
-}
+#include "engine/Statements.h"
 
 QHash<QString, QString> currentNumbersOf(Connection& conn, const QStringList& ownerIds)
 {

@@ -10,8 +10,7 @@
 // The owners among `ownerIds` (ZH_ID cells) who hold a number now, with that number, by owner id
 // as the statements write it: one read-only request per 1,000 owners.
 QHash<QString, QString> currentNumbersOf(Connection& conn, const QStringList& ownerIds);
-// The statement for up to 1,000 of them.
-QString currentNumbersSql(const QStringList& ownerIds);
+
 
 // The characters of a number that the database's code page cannot hold (empty: it can).
 QString charactersLost(const QString& number, int codePage);

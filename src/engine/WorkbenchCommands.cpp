@@ -2,7 +2,7 @@
 
 #include "core/FlexGridModel.h"
 #include "engine/GridBuilders.h"
-#include "engine/OwnerNumberStatements.h"
+#include "engine/Statements.h"
 
 QStringList readOfficeItems(Connection& conn)
 {

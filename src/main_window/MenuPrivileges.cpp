@@ -1,6 +1,7 @@
 #include "main_window/MenuPrivileges.h"
 
 #include "app/Module1.h"
+#include "engine/Statements.h"
 #include "platform/MessageBox.h"
 
 #include <QAction>
@@ -62,17 +63,6 @@ bool isAlwaysKept(const MenuItem& item)
                                   QStringLiteral("联系我们"), QStringLiteral("退出"), QStringLiteral("退出系统"),
                                   QStringLiteral("其它模块")};
     return kept.contains(item.name) || item.caption == QStringLiteral("-");
-}
-
-QString privilegeQuery(const QString& postCode, const QString& memo)
-{
-    return QStringLiteral("SELECT DISTINCT 岗位权限设置.id , 岗位权限设置.组代号, 岗位权限设置.岗位代号, "
-                          "岗位权限设置.授权, GroupPrivilege.FormName, GroupPrivilege.Popedom") +
-           QStringLiteral(
-               " FROM  岗位权限设置 INNER JOIN GroupPrivilege ON 岗位权限设置.组代号 = GroupPrivilege.GroupID") +
-           QStringLiteral(" Where 授权 = 1 AND 岗位代号='") + sqlEscape(postCode) + QStringLiteral("'") +
-           QStringLiteral(" AND Memo='") + sqlEscape(memo) + QStringLiteral("'") +
-           QStringLiteral(" ORDER BY GroupPrivilege.Popedom");
 }
 
 void applyPostPrivileges(const QMenuBar& bar, const QString& postCode, const QString& memo)

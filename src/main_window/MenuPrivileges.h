@@ -21,9 +21,6 @@ QList<MenuItem> menuItems(const QMenuBar& bar);
 // Items never disabled for want of a privilege: signing off, the About menu, leaving, and separators.
 bool isAlwaysKept(const MenuItem& item);
 
-// The privilege query for a post and a module tag.
-QString privilegeQuery(const QString& postCode, const QString& memo);
-
 // Disables every item the post is not granted: all but the kept items first, then each row of
 // the privilege query (in Popedom order, so the last row for a name decides) sets its item.
 // A failure is reported in a message box, leaving the items disabled so far as they are.

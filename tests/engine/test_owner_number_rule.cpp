@@ -271,13 +271,6 @@ private slots:
         QCOMPARE(compose(text("0"), text("2"), text("501"), 0), QString());
     }
 
-    void resaleCountStatement()
-    {
-        QCOMPARE(resaleCountSql(QStringLiteral("123")),
-                 QStringLiteral("Select COUNT(zh_id) as 转卖次数 From 业主表 Where S_ID = 123 And 说明='迁出'"));
-        QCOMPARE(errorNumber([] { resaleCountSql(QStringLiteral("12 Or 1=1")); }), 13L);
-    }
-
     void sixteenBitReading_data()
     {
         QTest::addColumn<QVariant>("value");
@@ -340,8 +333,6 @@ private slots:
         QCOMPARE(errorNumber([&] { counts.letter(QStringLiteral("x")); }), 13L);
         QCOMPARE(ResaleCounts(conn, QStringLiteral("1,2")).letter(QStringLiteral("6")), QStringLiteral("B"));
         QCOMPARE(errorNumber([&] { ResaleCounts(conn, QStringLiteral("1,x")); }), 13L);
-        // The single-room operation counts with the statement written for one room.
-        QCOMPARE(resaleLetter(conn, QStringLiteral("1"), QStringLiteral("2")), QStringLiteral("B"));
     }
 
     void countAbove16BitsOverflows()

@@ -8,7 +8,7 @@
 #include "engine/DuplicateNumbers.h"
 #include "engine/GridBuilders.h"
 #include "engine/OwnerNumberRule.h"
-#include "engine/OwnerNumberStatements.h"
+#include "engine/Statements.h"
 #include "engine/OwnerNumberWrites.h"
 #include "main_window/MDIForm1.h"
 #include "main_window/MenuPrivileges.h"
