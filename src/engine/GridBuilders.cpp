@@ -53,7 +53,7 @@ private:
 class LastDerivation
 {
 public:
-    explicit LastDerivation(QString (*derive)(const QVariant&)) : m_derive(derive) {}
+    explicit LastDerivation(QString (*rule)(const QVariant&)) : m_derive(rule) {}
 
     const QString& derive(const QVariant& value)
     {

@@ -8,7 +8,7 @@
 // found by designer name. A missing control ends the test program with its name.
 struct Workbench : OwnerNumberFormUi
 {
-    explicit Workbench(QWidget& form) : OwnerNumberFormUi(find(form)), form(form) {}
+    explicit Workbench(QWidget& shown) : OwnerNumberFormUi(find(shown)), form(shown) {}
 
     QWidget& form;
 

@@ -105,10 +105,10 @@ struct DialogAnswer
 {
     explicit DialogAnswer(const QString& answer)
     {
-        FileDialogSeam::setScript([this, answer](const QString& suggested, const QString& filter) {
+        FileDialogSeam::setScript([this, answer](const QString& offered, const QString& filters) {
             ++calls;
-            this->suggested = suggested;
-            this->filter = filter;
+            suggested = offered;
+            filter = filters;
             return answer;
         });
     }
