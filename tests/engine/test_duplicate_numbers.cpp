@@ -89,6 +89,7 @@ private slots:
         QTest::newRow("from no row") << QStringLiteral("张") << 0 << false << 1;
         QTest::newRow("from no row, back") << QStringLiteral("张") << 0 << true << 3;
         QTest::newRow("full-width digits and letters") << QStringLiteral("１４ａ００３") << 0 << false << 2;
+        QTest::newRow("full-width nine and z, the ends of their ranges") << QStringLiteral("９ｚ") << 0 << false << 3;
         QTest::newRow("case") << QStringLiteral("b") << 0 << false << 2;
         QTest::newRow("not found") << QStringLiteral("赵") << 1 << false << -1;
         QTest::newRow("empty") << QString() << 1 << false << -1;
@@ -101,7 +102,7 @@ private slots:
         QFETCH(bool, backwards);
         QFETCH(int, row);
         const QStringList rows{QString(), QStringLiteral("张三 1幢101室"), QStringLiteral("李四 14A003B"),
-                               QStringLiteral("张五 3幢202室")};
+                               QStringLiteral("张五 3幢209z室")};
         GridFinder finder;
         finder.reset(rows.size(), [&](int r) { return rows[r]; });
         QCOMPARE(finder.find(text, from, backwards), row);

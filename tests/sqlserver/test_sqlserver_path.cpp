@@ -333,6 +333,10 @@ private slots:
         QVERIFY(requestsOf("Command5") <= maxRequests(3, rows, 1000));
         QCOMPARE(child<FlexGrid>(&form, "MSFlexGrid1")->rows(), rows + 1);
         QVERIFY(requestsOf("Command6") <= maxRequests(2, rows, 500));
+        // Every row's cell emptied, those of the later requests too.
+        const FlexGrid* grid = child<FlexGrid>(&form, "MSFlexGrid1");
+        for (int r = 1; r < grid->rows(); ++r)
+            QVERIFY2(grid->textMatrix(r, 9).isEmpty(), qPrintable(QString::number(r)));
         QCOMPARE(m_server->count(QStringLiteral("attention")), 0);
         QCOMPARE(boxes.texts(),
                  (QStringList{QStringLiteral("您确定要保存业主编号吗？"), QStringLiteral("业主编号保存完毕！"),
@@ -388,6 +392,11 @@ private slots:
             << 1200 << 700 << 0 << 0 << QStringLiteral("已写入 699 行，第 700 行出错。") << 699;
         QTest::newRow("statement error in the first request")
             << 1200 << 0 << 0 << 42 << QStringLiteral("已写入 41 行，第 42 行出错。") << 41;
+        QTest::newRow("connection lost with a single statement")
+            << 1 << 0 << 1 << 0
+            << QStringLiteral("已写入 0 行，第 1 行出错。\r\n与数据库的连接已中断：第 1 行可能已写入，也可能没有，"
+                              "请重新连接后用“查看业主编号”核对。")
+            << 0;
         QTest::newRow("connection lost in the second request")
             << 1200 << 0 << 700 << 0
             << QStringLiteral("已写入 500 行，第 501 行出错。\r\n与数据库的连接已中断：第 501 至 1000 "
