@@ -47,3 +47,21 @@ function(chengling_windows_translation target)
     qt_add_resources(${target} ${target}_qt_conf PREFIX /qt/etc OPTIONS --no-zstd BASE ${CMAKE_BINARY_DIR}/windows-qt-conf FILES ${conf})
     qt_add_resources(${target} ${target}_qt_zh_cn PREFIX /translations OPTIONS --no-zstd BASE /usr/share/qt6/translations FILES ${qm})
 endfunction()
+
+# The .exe's icon and version information (packaging/windows/chengling-wuye.rc.in), compiled by
+# windres. The .ico is made at build time from the committed icon PNG, so the two never differ.
+enable_language(RC)
+find_program(CHENGLING_PYTHON3 python3 REQUIRED)
+function(chengling_windows_resources target)
+    set(dir ${CMAKE_BINARY_DIR}/windows-rc)
+    set(CHENGLING_ICO ${dir}/chengling-wuye.ico)
+    add_custom_command(OUTPUT ${CHENGLING_ICO}
+        COMMAND ${CHENGLING_PYTHON3} ${PROJECT_SOURCE_DIR}/packaging/windows/make_ico.py
+                ${PROJECT_SOURCE_DIR}/resources/icon.png ${CHENGLING_ICO}
+        DEPENDS ${PROJECT_SOURCE_DIR}/packaging/windows/make_ico.py ${PROJECT_SOURCE_DIR}/resources/icon.png
+        COMMENT "Making the Windows icon from resources/icon.png"
+        VERBATIM)
+    configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/chengling-wuye.rc.in ${dir}/${target}.rc @ONLY)
+    set_source_files_properties(${dir}/${target}.rc PROPERTIES OBJECT_DEPENDS ${CHENGLING_ICO})
+    target_sources(${target} PRIVATE ${dir}/${target}.rc ${CHENGLING_ICO})
+endfunction()
