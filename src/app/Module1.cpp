@@ -16,8 +16,8 @@ std::array<QString, 10>& identity()
     return fields;
 }
 
-// Never destroyed at exit: the program ends without closing it, and a static destructor
-// would run after the Qt SQL registry is gone.
+// Never destroyed at exit: the program ends at once without closing it, as the system always has,
+// and a static destructor would close it behind the back of whatever still runs.
 std::unique_ptr<Connection>& connection()
 {
     static auto* conn = new std::unique_ptr<Connection>;
