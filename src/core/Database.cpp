@@ -59,9 +59,7 @@ void Connection::open(const QString& connectionString)
     const QString provider = settings.value(QStringLiteral("provider"));
     if (provider.compare(QStringLiteral("SQLite"), Qt::CaseInsensitive) == 0) {
         openSqlite(settings.value(QStringLiteral("data source")));
-    } else if (isSqlServerProvider(provider) ||
-               (provider.compare(QStringLiteral("MSDASQL"), Qt::CaseInsensitive) == 0 &&
-                settings.contains(QStringLiteral("driver")))) {
+    } else if (isSqlServerProvider(provider)) {
         // The SQLite ODBC driver creates a missing file: a database is opened, never made by a typo.
         const QString driver = settings.value(QStringLiteral("driver"));
         const QString file = settings.value(QStringLiteral("initial catalog"));

@@ -22,8 +22,6 @@ public:
     void setRows(int rows) { m_model->setRows(rows); }
     int cols() const { return m_model->cols(); }
     void setCols(int cols) { m_model->setCols(cols); }
-    int fixedRows() const { return 1; }
-    int fixedCols() const { return 1; }
 
     QString textMatrix(int row, int col) const { return m_model->textMatrix(row, col); }
     void setTextMatrix(int row, int col, const QString& text) { m_model->setTextMatrix(row, col, text); }

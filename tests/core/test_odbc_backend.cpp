@@ -76,7 +76,7 @@ private slots:
         const QString missing = m_dir.filePath(QStringLiteral("missing.sqlite"));
         Connection conn;
         QCOMPARE(errorNumber(
-                     [&] { conn.open(QStringLiteral("Provider=MSDASQL;Driver=SQLite3;Initial Catalog=") + missing); }),
+                     [&] { conn.open(QStringLiteral("Provider=SQLOLEDB;Driver=SQLite3;Initial Catalog=") + missing); }),
                  -2147467259L);
         QVERIFY(!QFileInfo::exists(missing));
     }
