@@ -70,43 +70,38 @@ int main(int argc, char** argv)
     main->findChild<QAction*>(QStringLiteral("业主编号管理"))->trigger();
     settle();
     auto* form = main->findChild<OwnerNumberForm*>();
-    auto* offices = form->findChild<QComboBox*>(QStringLiteral("Combo1"));
-    const int office = offices->findText(QStringLiteral("14 "), Qt::MatchStartsWith);
-    offices->setCurrentIndex(office);
-    emit offices->activated(office);
-    auto* all = form->findChild<QCheckBox*>(QStringLiteral("Check1"));
-    all->setChecked(true);
-    emit all->clicked(true);
-    const auto click = [form](const char* button) {
-        form->findChild<QPushButton*>(QString::fromLatin1(button))->click();
+    const OwnerNumberFormUi ui = OwnerNumberFormUi::find(*form);
+    const auto choose = [&ui](const QString& code) {
+        const int office = ui.Combo1->findText(code + u' ', Qt::MatchStartsWith);
+        ui.Combo1->setCurrentIndex(office);
+        emit ui.Combo1->activated(office);
+        ui.Check1->setChecked(true);
+        emit ui.Check1->clicked(true);
     };
-    click("Command2");
+    choose(QStringLiteral("14"));
+    ui.Command2->click();
     save(main, folder + QStringLiteral("/workbench-generate%1.png").arg(suffix));
 
-    click("Command3");
-    click("Command5");
+    ui.Command3->click();
+    ui.Command5->click();
     save(main, folder + QStringLiteral("/workbench-view%1.png").arg(suffix));
 
     // Two numbers handed out before to moved-out owners: generate marks them.
-    const int other = offices->findText(QStringLiteral("15 "), Qt::MatchStartsWith);
-    offices->setCurrentIndex(other);
-    emit offices->activated(other);
-    all->setChecked(true);
-    emit all->clicked(true);
-    click("Command2");
-    const FlexGridModel& grid = form->findChild<FlexGrid*>(QStringLiteral("MSFlexGrid1"))->gridModel();
+    choose(QStringLiteral("15"));
+    ui.Command2->click();
+    const FlexGridModel& grid = ui.MSFlexGrid1->gridModel();
     for (int row : {2, 5})
         gConn().execute(QStringLiteral("Update 业主表 Set 业主编号 = '%1' Where ZH_ID = (Select Min(ZH_ID) + %2 From "
                                        "业主表 Where 说明 = '迁出')")
                             .arg(grid.textMatrix(row, GridColumn::OwnerNumber))
                             .arg(row));
-    click("Command2");
+    ui.Command2->click();
     save(main, folder + QStringLiteral("/workbench-duplicates%1.png").arg(suffix));
 
     // The find bar, a name typed and found.
-    form->findChild<QToolButton*>(QStringLiteral("findButton"))->click();
+    ui.findButton->click();
     form->findChild<QLineEdit*>(QStringLiteral("FindText"))->setText(grid.textMatrix(7, GridColumn::Name));
-    form->findChild<GridFindBar*>()->findNext(false);
+    ui.findBar->findNext(false);
     save(main, folder + QStringLiteral("/workbench-find%1.png").arg(suffix));
     return 0;
 }
