@@ -119,6 +119,21 @@ private slots:
         QVERIFY(!gConn().isOpen());
     }
 
+    // The failure box as shown: a Data Source that looks like markup is its text, nothing more.
+    void failureBoxShowsTheArgumentAsText()
+    {
+        const BlockingSource source;
+        const QString file = QStringLiteral("/nonexistent/") + source.markup();
+        ShownBoxes boxes;
+        EndRecorder ends;
+        Main(QStringLiteral("a{}b【】Provider=SQLite;Data Source=") + connectionStringValue(file),
+             [] { QFAIL("no window without a connection"); });
+        QCOMPARE(ends.count(), 1);
+        QCOMPARE(boxes.texts().size(), 2);
+        QVERIFY2(boxes.texts()[0].endsWith(file), qPrintable(boxes.texts()[0]));
+        QCOMPARE(source.opens(), 0);
+    }
+
     // A value the driver manager would misread as a separator must never reach it: the library
     // named after the fake ';' (or '{', '}') would be loaded, and this one leaves a mark.
     void misreadSeparatorsLoadNothing_data()
