@@ -713,11 +713,12 @@ void OwnerNumberForm::Command4_Click()
             ProgressBar1->setValue(0);
             ProgressBar1->show();
             QCoreApplication::processEvents();
-            WriteOwnerNumberWorkbook(target, MSFlexGrid1->gridModel(), officeItem, QDate::currentDate(),
-                                     [this](int r) { ProgressBar1->setValue(r); });
+            const QList<int> cutRows =
+                WriteOwnerNumberWorkbook(target, MSFlexGrid1->gridModel(), officeItem, QDate::currentDate(),
+                                         [this](int r) { ProgressBar1->setValue(r); });
             // Every row is written and the file saved: the bar is full while the success message shows.
             ProgressBar1->setValue(ProgressBar1->maximum());
-            notice(QStringLiteral("业主编号表导出成功!"));
+            notice(QStringLiteral("业主编号表导出成功!") + exportDoneDetails(target, cutRows));
             showBar();
         },
         [&] {
