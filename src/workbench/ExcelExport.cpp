@@ -94,6 +94,15 @@ QString officeNameOf(const QString& officeItem)
     return officeItem.mid(officeItem.indexOf(u' ') + 1);
 }
 
+QString suggestedExportName(const QString& officeItem)
+{
+    QString name = officeNameOf(officeItem);
+    for (QChar& c : name)
+        if (c == u'/' || c == u'\\' || c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = u'_';
+    return name + QStringLiteral("_业主编号");
+}
+
 QString exportDoneDetails(const QString& path, const QList<int>& cutRows)
 {
     QString details = QStringLiteral("\r\n文件：") + QDir::toNativeSeparators(path);

@@ -688,8 +688,7 @@ void OwnerNumberForm::Command4_Click()
     const QString officeItem = Combo1->currentText();
     CommandLock lock(inputControls());
 
-    const QString chosen = FileDialog::getSaveFileName(this, QStringLiteral("另存为"),
-                                                       officeNameOf(officeItem) + QStringLiteral("_业主编号"),
+    const QString chosen = FileDialog::getSaveFileName(this, QStringLiteral("另存为"), suggestedExportName(officeItem),
                                                        QStringLiteral("电子表 (*.xls *.xlsx)"));
     if (chosen.isEmpty())
         return;

@@ -228,6 +228,9 @@ private slots:
         QCOMPARE(officeNameOf(kOffice), QStringLiteral("澄岭花园管理处"));
         QCOMPARE(officeNameOf(QStringLiteral("24 澄岭 华庭")), QStringLiteral("澄岭 华庭"));
         QCOMPARE(officeNameOf(QStringLiteral("澄岭")), QStringLiteral("澄岭"));
+        // A name from the database never picks the folder the dialog opens in.
+        QCOMPARE(suggestedExportName(QStringLiteral("14 ../../etc\\澄岭") + QChar(0) + u'\n'),
+                 QStringLiteral(".._.._etc_澄岭___业主编号"));
     }
 
     void spreadsheetNumbers_data()
