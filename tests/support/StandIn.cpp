@@ -127,6 +127,7 @@ void StandIn::endServer()
         QFile stop(m_rendezvous + QStringLiteral("/stop"));
         if (stop.open(QIODevice::WriteOnly))
             stop.close();
+        m_asked = true;
         return;
     }
 #ifndef _WIN32
@@ -142,7 +143,7 @@ void StandIn::stop()
     if (!m_rendezvous.isEmpty()) {
         // The helper ends the server and removes "port" and "stop" when it has.
         QFile stop(m_rendezvous + QStringLiteral("/stop"));
-        if (m_port && stop.open(QIODevice::WriteOnly)) {
+        if (m_port && (m_asked || stop.open(QIODevice::WriteOnly))) {
             stop.close();
             const QDeadlineTimer deadline(10000);
             while (!deadline.hasExpired() && QFile::exists(stop.fileName()))

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+#include <atomic>
 #include <thread>
 
 // tools/sqlserver-standin serving an SQLite file over TDS, for the SQL Server path: the program
@@ -61,6 +62,7 @@ private:
 
     QTemporaryDir m_dir;
     std::thread m_dropper;
+    std::atomic<bool> m_asked{false}; // the helper was asked to end the server
     QString m_rendezvous;
     QString m_log;
     QProcess m_process;
