@@ -60,8 +60,13 @@ bool checkSettingsFile(const QString& path)
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int code = errno;
+        struct stat link = {};
+        if (code == ENOENT && ::lstat(QFile::encodeName(path).constData(), &link) == 0)
+            throw unreadable(path, QStringLiteral("该位置是一个符号链接，它指向的文件不存在。"));
         if (code == ENOENT)
             return false;
+        if (code == ENOTDIR)
+            throw unreadable(path, QStringLiteral("路径中有一级不是文件夹。"));
         if (code == EACCES || code == EPERM)
             throw unreadable(path, QStringLiteral("没有读取权限或读取出错。"));
         if (code == ELOOP)

@@ -27,7 +27,7 @@ void writeFile(const QString& path, const QByteArray& content)
 }
 } // namespace
 
-enum class SettingsFile { None, Folder, TooLarge, Pipe, LoopingLink, LinkToDevice };
+enum class SettingsFile { None, Folder, TooLarge, Pipe, LoopingLink, LinkToDevice, LinkToNothing };
 Q_DECLARE_METATYPE(SettingsFile)
 
 class ConnectDatabaseTest : public QObject
@@ -94,6 +94,9 @@ private slots:
         QTest::newRow("settings file links to a device")
             << QString() << SettingsFile::LinkToDevice
             << QStringLiteral("无法读取数据库设置文件“%1”：该位置不是普通文件");
+        QTest::newRow("settings file links to nothing")
+            << QString() << SettingsFile::LinkToNothing
+            << QStringLiteral("无法读取数据库设置文件“%1”：该位置是一个符号链接，它指向的文件不存在");
     }
 
     void failureShowsTwoMessagesThenEnds()
@@ -116,6 +119,8 @@ private slots:
             QVERIFY(QFile::link(dbSettingsFilePath(), dbSettingsFilePath()));
         if (settings == SettingsFile::LinkToDevice)
             QVERIFY(QFile::link(QStringLiteral("/dev/zero"), dbSettingsFilePath()));
+        if (settings == SettingsFile::LinkToNothing)
+            QVERIFY(QFile::link(dbSettingsFilePath() + QStringLiteral(".gone"), dbSettingsFilePath()));
         MessageRecorder boxes;
         EndRecorder ends;
         int shown = 0;
