@@ -3,13 +3,21 @@
 #include "app/StartupArgument.h"
 #include "core/Fonts.h"
 #include "main_window/MDIForm1.h"
+#include "platform/ProgramArguments.h"
 
 #include <QApplication>
 #include <cstdio>
+#include <vector>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    // QApplication takes out every argument that looks like one of its options, wherever it stands:
+    // it is handed only the leading ones, and the launcher's argument reaches Main as it came.
+    const QStringList arguments = programArguments(argc, argv);
+    int qtArgc = 1 + qtOptionCount(arguments);
+    std::vector<char*> qtArgv(argv, argv + qtArgc);
+    qtArgv.push_back(nullptr);
+    QApplication app(qtArgc, qtArgv.data());
     QApplication::setApplicationName(QStringLiteral("chengling-wuye"));
     QApplication::setApplicationDisplayName(QString());
     if (!InstallQtTranslation())
@@ -17,6 +25,6 @@ int main(int argc, char** argv)
     installFontSubstitutions();
     QApplication::setFont(yaheiFont(9));
     registerMainWindowClientArea();
-    Main(joinProgramArguments(QApplication::arguments()), [] { showMDIForm1(); });
+    Main(launcherArgument(arguments), [] { showMDIForm1(); });
     return app.exec();
 }

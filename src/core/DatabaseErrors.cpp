@@ -104,6 +104,7 @@ QString nativeExplanation(long native)
         return timeoutText();
     case 20004:
     case 20006:
+    case 20017:
     case 20047:
         return connectionLostText();
     case 2627:

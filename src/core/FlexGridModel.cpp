@@ -5,6 +5,7 @@
 
 #include <QFontMetrics>
 #include <QStringList>
+#include <QTextDocument>
 #include <algorithm>
 
 namespace {
@@ -343,7 +344,11 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const
         const auto it = m_marks.constFind(markKey(index.row() + 1, index.column()));
         if (it == m_marks.constEnd())
             return QVariant();
-        return role == Qt::BackgroundRole ? QVariant(it->back) : QVariant(it->tip);
+        if (role == Qt::BackgroundRole)
+            return it->back;
+        // A tooltip is shown as rich text whenever it looks like markup, and the tip holds owners'
+        // names from the database: hand it over as rich text made from the plain text.
+        return it->tip.isEmpty() ? QVariant() : QVariant(Qt::convertFromPlainText(it->tip, Qt::WhiteSpaceNormal));
     }
     default:
         return QVariant();

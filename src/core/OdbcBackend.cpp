@@ -37,6 +37,8 @@ struct Diagnostics
     QString sqlState;
     QString description;
     bool lost = false; // the link to the server is gone
+    long lostNative = 0; // the number that said so, and its state
+    QString lostState;
 };
 
 // FreeTDS's own numbers for a connection that is gone (reported with a warning state):
@@ -75,8 +77,12 @@ Diagnostics diagnostics(SQLSMALLINT type, SQLHANDLE handle)
             d.sqlState = QString::fromLatin1(sqlState);
         }
         // 08S01 communication link failure, 08003 connection not open, 08S02 connection reset.
-        if (sqlState == "08S01" || sqlState == "08003" || sqlState == "08S02" || isLinkFailure(native))
+        if ((sqlState == "08S01" || sqlState == "08003" || sqlState == "08S02" || isLinkFailure(native)) &&
+            (!d.lost || (d.lostNative == 0 && native != 0))) {
             d.lost = true;
+            d.lostNative = native;
+            d.lostState = QString::fromLatin1(sqlState);
+        }
         if (!text.isEmpty() && !texts.contains(text))
             texts << text;
     }
@@ -84,9 +90,12 @@ Diagnostics diagnostics(SQLSMALLINT type, SQLHANDLE handle)
     return d;
 }
 
+// A lost link is what is reported, with the number that said so, even when the driver's first
+// record is a general failure (FreeTDS: 20017 "Unexpected EOF from the server" after one).
 RuntimeError shownError(const Diagnostics& d)
 {
-    const DatabaseErrorText shown = odbcErrorText(d.native, d.sqlState, d.description);
+    const DatabaseErrorText shown = d.lost ? odbcErrorText(d.lostNative, d.lostState, d.description)
+                                           : odbcErrorText(d.native, d.sqlState, d.description);
     return RuntimeError(shown.number, shown.description);
 }
 
@@ -94,6 +103,30 @@ RuntimeError odbcError(SQLSMALLINT type, SQLHANDLE handle)
 {
     return shownError(diagnostics(type, handle));
 }
+} // namespace
+
+// Once the link is gone every later use says so, as the first failure did: the driver itself
+// would answer the next statement with a failure that has no number and no word of the link.
+struct OdbcLink
+{
+    std::optional<RuntimeError> lost;
+
+    RuntimeError failure(SQLSMALLINT type, SQLHANDLE handle) { return failure(diagnostics(type, handle)); }
+    RuntimeError failure(const Diagnostics& d)
+    {
+        RuntimeError error = shownError(d);
+        if (d.lost && !lost)
+            lost = error;
+        return error;
+    }
+    void checkNotLost() const
+    {
+        if (lost)
+            throw *lost;
+    }
+};
+
+namespace {
 
 // How a column is read: numbers as numbers, everything else as UTF-8 text.
 enum class ColumnKind { Integer, Real, Binary, Text };
@@ -134,7 +167,10 @@ QVariant nullValue()
 class OdbcRows final : public RowSource
 {
 public:
-    explicit OdbcRows(SQLHSTMT statement) : m_statement(statement) { describe(); }
+    OdbcRows(SQLHSTMT statement, std::shared_ptr<OdbcLink> link) : m_statement(statement), m_link(std::move(link))
+    {
+        describe();
+    }
     ~OdbcRows() override { SQLFreeHandle(SQL_HANDLE_STMT, m_statement); }
 
     int columnCount() const override { return m_names.size(); }
@@ -144,13 +180,14 @@ public:
     {
         if (m_done)
             return false;
+        m_link->checkNotLost();
         const SQLRETURN rc = SQLFetch(m_statement);
         if (rc == SQL_NO_DATA) {
             finishRequest();
             return false;
         }
         if (!SQL_SUCCEEDED(rc))
-            throw odbcError(SQL_HANDLE_STMT, m_statement);
+            throw m_link->failure(SQL_HANDLE_STMT, m_statement);
         // Read in column order, as some drivers require.
         for (int c = 0; c < m_kinds.size(); ++c)
             m_values[c] = read(c);
@@ -164,7 +201,7 @@ private:
     {
         SQLSMALLINT count = 0;
         if (!SQL_SUCCEEDED(SQLNumResultCols(m_statement, &count)))
-            throw odbcError(SQL_HANDLE_STMT, m_statement);
+            throw m_link->failure(SQL_HANDLE_STMT, m_statement);
         for (SQLSMALLINT c = 1; c <= count; ++c) {
             SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
             SQLULEN size = 0;
@@ -179,7 +216,7 @@ private:
             m_names << QString::fromUtf8(reinterpret_cast<const char*>(name));
 #endif
             if (!SQL_SUCCEEDED(rc))
-                throw odbcError(SQL_HANDLE_STMT, m_statement);
+                throw m_link->failure(SQL_HANDLE_STMT, m_statement);
             m_kinds << kindOf(type, size, digits);
         }
         m_values.resize(count);
@@ -193,7 +230,7 @@ private:
         SQLRETURN rc;
         while ((rc = SQLMoreResults(m_statement)) != SQL_NO_DATA) {
             if (!SQL_SUCCEEDED(rc))
-                throw odbcError(SQL_HANDLE_STMT, m_statement);
+                throw m_link->failure(SQL_HANDLE_STMT, m_statement);
         }
     }
 
@@ -248,10 +285,11 @@ private:
     void check(SQLRETURN rc) const
     {
         if (!SQL_SUCCEEDED(rc))
-            throw odbcError(SQL_HANDLE_STMT, m_statement);
+            throw m_link->failure(SQL_HANDLE_STMT, m_statement);
     }
 
     SQLHSTMT m_statement;
+    std::shared_ptr<OdbcLink> m_link;
     QStringList m_names;
     QList<ColumnKind> m_kinds;
     QList<QVariant> m_values;
@@ -299,7 +337,7 @@ SQLRETURN execDirect(SQLHSTMT statement, const QString& sql)
 
 } // namespace
 
-OdbcConnection::OdbcConnection() = default;
+OdbcConnection::OdbcConnection() : m_link(std::make_shared<OdbcLink>()) {}
 
 OdbcConnection::~OdbcConnection()
 {
@@ -351,6 +389,7 @@ void OdbcConnection::open(const QString& odbcString, int timeoutSeconds)
         throw error;
     }
     m_dbc = dbc;
+    m_link = std::make_shared<OdbcLink>();
 }
 
 QString OdbcConnection::dbmsName() const
@@ -373,10 +412,11 @@ QString OdbcConnection::dbmsName() const
 
 std::unique_ptr<RowSource> OdbcConnection::query(const QString& sql)
 {
+    m_link->checkNotLost();
     StatementHandle statement(m_dbc);
     SQLRETURN rc = execDirect(statement.get(), sql);
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
-        throw odbcError(SQL_HANDLE_STMT, statement.get());
+        throw m_link->failure(SQL_HANDLE_STMT, statement.get());
     // Row counts before the first result set (a SET, say) are passed over.
     for (;;) {
         SQLSMALLINT columns = 0;
@@ -387,14 +427,15 @@ std::unique_ptr<RowSource> OdbcConnection::query(const QString& sql)
         if (rc == SQL_NO_DATA)
             break;
         if (!SQL_SUCCEEDED(rc))
-            throw odbcError(SQL_HANDLE_STMT, statement.get());
+            throw m_link->failure(SQL_HANDLE_STMT, statement.get());
     }
-    return std::make_unique<OdbcRows>(statement.release());
+    return std::make_unique<OdbcRows>(statement.release(), m_link);
 }
 
 void OdbcConnection::execute(const QString& sql, const std::function<void(int, qint64)>& ran,
                              RequestFailure* failure)
 {
+    m_link->checkNotLost();
     StatementHandle statement(m_dbc);
     std::optional<RuntimeError> first;
     RequestFailure where;
@@ -420,10 +461,11 @@ void OdbcConnection::execute(const QString& sql, const std::function<void(int, q
                 break;
             previousError = d.native == 0 ? d.description : QString();
             if (!first) {
-                first = shownError(d);
+                first = m_link->failure(d);
                 where.statement = index;
             }
             if (d.lost) {
+                m_link->failure(d);
                 where.lost = true;
                 break;
             }

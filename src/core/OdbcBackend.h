@@ -16,6 +16,8 @@ struct RequestFailure
     bool lost = false;
 };
 
+struct OdbcLink;
+
 // SQL Server's path. On Linux the ODBC driver manager's narrow API with every text in UTF-8 both
 // ways (FreeTDS converts to and from the server's code page, given ClientCharset=UTF-8); only the
 // connection string goes wide. On Windows every text goes wide. Every request is read to its end,
@@ -35,7 +37,8 @@ public:
     // The DBMS the driver reports ("Microsoft SQL Server", "SQLite", ...).
     QString dbmsName() const;
 
-    // Both need an open connection (the caller checks). The first result set of a request, read forward only; the rest
+    // Both need an open connection (the caller checks). After the link was lost, both throw the
+    // failure that said so, without asking the driver. The first result set of a request, read forward only; the rest
     // of the request is read when its rows are.
     std::unique_ptr<RowSource> query(const QString& sql);
 
@@ -50,4 +53,5 @@ public:
 private:
     void* m_env = nullptr;
     void* m_dbc = nullptr;
+    std::shared_ptr<OdbcLink> m_link; // shared with the rows being read
 };

@@ -58,6 +58,18 @@ QString freeTdsServer(QString server)
     return server;
 }
 
+// A driver named by a path (or a library's file name) is loaded as it stands, whatever it is: the
+// connection names a driver the driver manager has registered, or none.
+bool namesALibrary(const QString& driver)
+{
+    const QString d = driver.trimmed();
+    return d.contains(u'/') || d.contains(u'\\') || d.endsWith(QStringLiteral(".so"), Qt::CaseInsensitive) ||
+           d.contains(QStringLiteral(".so."), Qt::CaseInsensitive) ||
+           d.endsWith(QStringLiteral(".dll"), Qt::CaseInsensitive) ||
+           d.endsWith(QStringLiteral(".dylib"), Qt::CaseInsensitive) || d.startsWith(u'~') ||
+           (d.size() >= 2 && d[1] == u':');
+}
+
 bool isTrue(const QString& value)
 {
     const QString v = value.trimmed().toLower();
@@ -85,6 +97,11 @@ QString odbcConnectionString(const ConnectionSettings& s)
 {
     const QString driver =
         s.contains(QStringLiteral("driver")) ? s.value(QStringLiteral("driver")) : defaultSqlServerDriver();
+    if (namesALibrary(driver))
+        throw RuntimeError(ErrorNumber::BadConnectionString,
+                           QStringLiteral("连接字符串中的 Driver“%1”是一个文件路径或库文件名，不是驱动程序的名称："
+                                          "只能使用在 ODBC 驱动程序管理器中登记过的驱动程序的名称（如 FreeTDS）。")
+                               .arg(driver));
     const bool freeTds = driver.compare(QStringLiteral("FreeTDS"), Qt::CaseInsensitive) == 0;
     QString server = s.value(QStringLiteral("data source"));
     if (freeTds) {

@@ -364,10 +364,74 @@ XlsxWorkbook::Format XlsxWorkbook::format(const CellStyle& style)
     return Format(f);
 }
 
+namespace {
+bool isHexDigit(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+// Where "_xHHHH_" starts at i: the spreadsheet would read it as the character it escapes.
+bool readsAsEscape(const QString& text, qsizetype i)
+{
+    if (i + 7 > text.size() || text[i] != u'_' || text[i + 1] != u'x' || text[i + 6] != u'_')
+        return false;
+    for (qsizetype k = i + 2; k < i + 6; ++k)
+        if (!isHexDigit(text[k]))
+            return false;
+    return true;
+}
+
+// The text as the library is handed it, cut to what a cell holds. The library ends a text at a
+// NUL and escapes the other control characters itself (after counting each as one); a NUL goes
+// in as "_x0000_", which the spreadsheet reads back as NUL, and a literal "_xHHHH_" gets its '_'
+// escaped, so that it is read back as typed. The library counts characters of what it is handed,
+// the spreadsheet those of what it reads: neither may pass the limit, and no pair is split.
+QString cellText(const QString& text, bool* cut)
+{
+    if (cut)
+        *cut = false;
+    if (text.size() <= XlsxWorkbook::kMaxCellCharacters && !text.contains(QChar(0)) &&
+        !text.contains(QStringLiteral("_x")))
+        return text;
+    QString out;
+    qsizetype shown = 0;  // UTF-16 units as the spreadsheet reads the cell
+    qsizetype handed = 0; // characters the library counts
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype width =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+        QString piece = text.mid(i, width);
+        if (text[i] == QChar(0))
+            piece = QStringLiteral("_x0000_");
+        else if (readsAsEscape(text, i))
+            piece = QStringLiteral("_x005F_");
+        const qsizetype pieceCharacters = piece.size() == 2 && width == 2 ? 1 : piece.size();
+        if (shown + width > XlsxWorkbook::kMaxCellCharacters ||
+            handed + pieceCharacters > XlsxWorkbook::kMaxCellCharacters) {
+            if (cut)
+                *cut = true;
+            break;
+        }
+        out += piece;
+        shown += width;
+        handed += pieceCharacters;
+        i += width;
+    }
+    return out;
+}
+} // namespace
+
+bool XlsxWorkbook::fitsInCell(const QString& text)
+{
+    bool cut = false;
+    cellText(text, &cut);
+    return !cut;
+}
+
 void XlsxWorkbook::writeString(int row, int col, const QString& text, Format format)
 {
     requireSheet();
-    check(worksheet_write_string(m_sheet, rowIndex(row), colIndex(col), text.toUtf8().constData(), format.m_format),
+    check(worksheet_write_string(m_sheet, rowIndex(row), colIndex(col), cellText(text, nullptr).toUtf8().constData(),
+                                 format.m_format),
           "cell");
     noteRow(row);
 }
@@ -404,7 +468,7 @@ void XlsxWorkbook::mergeRange(int firstRow, int firstCol, int lastRow, int lastC
         throw RuntimeError(ErrorNumber::InvalidCall,
                            QStringLiteral("无效的过程调用或参数（合并区域至少要有两个单元格）"));
     check(worksheet_merge_range(m_sheet, rowIndex(firstRow), colIndex(firstCol), rowIndex(lastRow), colIndex(lastCol),
-                                text.toUtf8().constData(), format.m_format),
+                                cellText(text, nullptr).toUtf8().constData(), format.m_format),
           "merge");
     // The text goes into the first cell; the others are blanks, kept only with a format.
     noteRow(firstRow);

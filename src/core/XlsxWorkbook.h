@@ -76,6 +76,13 @@ public:
     // The same format for the same style, so the file holds each distinct style once.
     Format format(const CellStyle& style);
 
+    // The most characters a cell holds.
+    static constexpr int kMaxCellCharacters = 32767;
+    // Whether a text goes into a cell whole; a longer one is cut to the most a cell holds.
+    static bool fitsInCell(const QString& text);
+
+    // Every character of the text reaches the cell: control characters (NUL included) in the
+    // spreadsheet's own escape "_xHHHH_", and a text that reads like such an escape escaped itself.
     void writeString(int row, int col, const QString& text, Format format);
     void writeNumber(int row, int col, double value, Format format);
     void writeBlank(int row, int col, Format format);

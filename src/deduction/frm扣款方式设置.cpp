@@ -30,7 +30,9 @@ constexpr double kCommand2Left = 3300, kCommand1Left = 4680;
 
 QLabel* makeLabel(QWidget* parent, int index, const QString& caption, int row)
 {
-    auto* label = new QLabel(caption, parent);
+    auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(caption);
     label->setObjectName(QStringLiteral("Label1(%1)").arg(index));
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     label->setGeometry(twipsRect(kLabelLeft, kRowTop[row], kLabelWidth, kRowHeight));

@@ -44,11 +44,13 @@ AboutForm::AboutForm(QWidget* parent) : QWidget(parent)
     m_picIcon->setPixmap(QIcon(QStringLiteral(":/main_window/icon.png")).pixmap(m_picIcon->size()));
 
     m_lblTitle = new QLabel(this);
+    m_lblTitle->setTextFormat(Qt::PlainText);
     m_lblTitle->setObjectName(QStringLiteral("lblTitle"));
     m_lblTitle->setGeometry(twipsRect(1260, 270, 4410, 450));
     m_lblTitle->setFont(yaheiFont(13, true));
 
     m_label7 = new QLabel(this);
+    m_label7->setTextFormat(Qt::PlainText);
     m_label7->setObjectName(QStringLiteral("Label7"));
     m_label7->setGeometry(twipsRect(1260, 780, 4410, 300));
 
@@ -59,6 +61,7 @@ AboutForm::AboutForm(QWidget* parent) : QWidget(parent)
     line1->setGeometry(twipsRect(300, 1320, 5370, 30));
 
     m_lblDisclaimer = new QLabel(this);
+    m_lblDisclaimer->setTextFormat(Qt::PlainText);
     m_lblDisclaimer->setObjectName(QStringLiteral("lblDisclaimer"));
     m_lblDisclaimer->setGeometry(twipsRect(300, 1500, 5370, 1080));
     m_lblDisclaimer->setWordWrap(true);

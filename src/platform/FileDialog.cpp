@@ -1,8 +1,10 @@
 #include "platform/FileDialog.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QIdentityProxyModel>
+#include <QLineEdit>
 
 namespace {
 FileDialogSeam::Script& script()
@@ -50,8 +52,16 @@ QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, con
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setProxyModel(new ChineseFileDetails(&dialog));
+    // Qt's dialog reads a typed name holding '"' as a list of quoted names and returns one of
+    // them: the name typed is taken whole instead, in the folder the dialog shows.
+    QString typed;
+    auto* nameEdit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (nameEdit)
+        QObject::connect(&dialog, &QFileDialog::accepted, &dialog, [&] { typed = nameEdit->text(); });
     if (dialog.exec() != QDialog::Accepted)
         return QString();
+    if (typed.contains(u'"'))
+        return QDir::cleanPath(dialog.directory().absoluteFilePath(typed));
     return dialog.selectedFiles().value(0);
 }
 

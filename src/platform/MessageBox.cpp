@@ -25,6 +25,9 @@ MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QS
 
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(record.title);
+    // Texts carry the database's and the settings' own words: never read as markup, which could
+    // load a picture from any path or host named in them.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     switch (icon) {
     case MsgIcon::None:

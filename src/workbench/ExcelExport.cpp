@@ -3,6 +3,8 @@
 #include "core/XlsxWorkbook.h"
 #include "engine/GridBuilders.h"
 
+#include <QDir>
+#include <QStringList>
 #include <algorithm>
 
 namespace {
@@ -92,9 +94,34 @@ QString officeNameOf(const QString& officeItem)
     return officeItem.mid(officeItem.indexOf(u' ') + 1);
 }
 
-void WriteOwnerNumberWorkbook(const QString& path, FlexGridModel& grid, const QString& officeItem, const QDate& date,
-                              const std::function<void(int)>& progress)
+QString suggestedExportName(const QString& officeItem)
 {
+    QString name = officeNameOf(officeItem);
+    for (QChar& c : name)
+        if (c == u'/' || c == u'\\' || c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = u'_';
+    return name + QStringLiteral("_业主编号");
+}
+
+QString exportDoneDetails(const QString& path, const QList<int>& cutRows)
+{
+    QString details = QStringLiteral("\r\n文件：") + QDir::toNativeSeparators(path);
+    if (!cutRows.isEmpty()) {
+        QStringList rows;
+        for (int r : cutRows.mid(0, 10))
+            rows << QString::number(r);
+        details += QStringLiteral("\r\n表格第 %1 行%2的文字超过 Excel 单元格的 %3 个字符，已截断。")
+                       .arg(rows.join(QStringLiteral("、")),
+                            cutRows.size() > 10 ? QStringLiteral("等 %1 行").arg(cutRows.size()) : QString())
+                       .arg(XlsxWorkbook::kMaxCellCharacters);
+    }
+    return details;
+}
+
+QList<int> WriteOwnerNumberWorkbook(const QString& path, FlexGridModel& grid, const QString& officeItem,
+                                    const QDate& date, const std::function<void(int)>& progress)
+{
+    QList<int> cutRows;
     const SheetLayout layout{grid.rows(), GridColumn::kShownCount};
     const int n = layout.n;
     XlsxWorkbook book(path);
@@ -132,6 +159,8 @@ void WriteOwnerNumberWorkbook(const QString& path, FlexGridModel& grid, const QS
                 style.fill = static_cast<int>(back.rgb() & 0xFFFFFF);
                 format = book.format(style);
             }
+            if ((cutRows.isEmpty() || cutRows.last() != r) && !XlsxWorkbook::fitsInCell(text))
+                cutRows << r;
             if (isTextColumn(c))
                 book.writeString(row, c + 1, text, format);
             else
@@ -140,4 +169,5 @@ void WriteOwnerNumberWorkbook(const QString& path, FlexGridModel& grid, const QS
     }
     writeBlankRow(book, layout, layout.lastFontRow(), 1, n);
     book.close();
+    return cutRows;
 }

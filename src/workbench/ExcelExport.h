@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <functional>
 
@@ -15,8 +16,17 @@ QString excelExportFileName(const QString& chosen);
 // without a blank is taken whole.
 QString officeNameOf(const QString& officeItem);
 
+// The name the save dialog suggests: the office name and "_业主编号", with every path separator
+// and control character of the name (it comes from the database) made '_', so that it names no
+// other folder.
+QString suggestedExportName(const QString& officeItem);
+
 // Writes the grid's visible columns (all but the last three) as the owner-number sheet of a new
 // workbook at `path`, dated `date`. `progress` gets each data row's grid row number as it is
-// written. Throws RuntimeError; nothing is left under `path` after a failure.
-void WriteOwnerNumberWorkbook(const QString& path, FlexGridModel& grid, const QString& officeItem, const QDate& date,
-                              const std::function<void(int)>& progress = {});
+// written. Throws RuntimeError; nothing is left under `path` after a failure. Gives the grid rows
+// with a text longer than a cell holds, which the sheet has cut to the most it holds.
+QList<int> WriteOwnerNumberWorkbook(const QString& path, FlexGridModel& grid, const QString& officeItem,
+                                    const QDate& date, const std::function<void(int)>& progress = {});
+
+// The lines the done message adds after its own text: the file written, and the rows cut, if any.
+QString exportDoneDetails(const QString& path, const QList<int>& cutRows);

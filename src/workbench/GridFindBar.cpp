@@ -21,6 +21,7 @@ GridFindBar::GridFindBar(FlexGrid* grid, QWidget* parent) : QWidget(parent), m_g
     m_text->setPlaceholderText(QStringLiteral("姓名、地址或编号；回车找下一个，Shift+回车找上一个"));
     m_text->installEventFilter(this);
     m_status = new QLabel(this);
+    m_status->setTextFormat(Qt::PlainText);
     m_status->setObjectName(QStringLiteral("FindStatus"));
     m_status->setMinimumWidth(m_status->fontMetrics().horizontalAdvance(QStringLiteral("第 100000 行")) + 8);
     auto* previous = new QToolButton(this);

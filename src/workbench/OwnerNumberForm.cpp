@@ -506,8 +506,7 @@ void OwnerNumberForm::Command4_Click()
     const QString officeItem = m_ui.Combo1->currentText();
     CommandLock lock(m_ui.inputControls());
 
-    const QString chosen = FileDialog::getSaveFileName(this, QStringLiteral("另存为"),
-                                                       officeNameOf(officeItem) + QStringLiteral("_业主编号"),
+    const QString chosen = FileDialog::getSaveFileName(this, QStringLiteral("另存为"), suggestedExportName(officeItem),
                                                        QStringLiteral("电子表 (*.xls *.xlsx)"));
     if (chosen.isEmpty())
         return;
@@ -530,11 +529,12 @@ void OwnerNumberForm::Command4_Click()
             m_ui.ProgressBar1->setValue(0);
             m_ui.ProgressBar1->show();
             QCoreApplication::processEvents();
-            WriteOwnerNumberWorkbook(target, m_ui.MSFlexGrid1->gridModel(), officeItem, QDate::currentDate(),
-                                     [this](int r) { m_ui.ProgressBar1->setValue(r); });
+            const QList<int> cutRows =
+                WriteOwnerNumberWorkbook(target, m_ui.MSFlexGrid1->gridModel(), officeItem, QDate::currentDate(),
+                                         [this](int r) { m_ui.ProgressBar1->setValue(r); });
             // Every row is written and the file saved: the bar is full while the success message shows.
             m_ui.ProgressBar1->setValue(m_ui.ProgressBar1->maximum());
-            notice(QStringLiteral("业主编号表导出成功!"));
+            notice(QStringLiteral("业主编号表导出成功!") + exportDoneDetails(target, cutRows));
             showBar();
         },
         showBar);

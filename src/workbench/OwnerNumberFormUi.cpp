@@ -43,7 +43,10 @@ QWidget* picture(QWidget* parent, const char* name, const QColor& background = Q
 QLabel* label(QWidget* parent, const QString& name, const QString& text, const QFont& font,
               const QColor& colour = QColor())
 {
-    auto* l = new QLabel(text, parent);
+    auto* l = new QLabel(parent);
+    // Office names and the operator come from the database and the argument: text, never markup.
+    l->setTextFormat(Qt::PlainText);
+    l->setText(text);
     l->setObjectName(name);
     l->setFont(font);
     l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -172,6 +175,7 @@ void OwnerNumberFormUi::setupUi(QWidget* form)
     const double widths[9] = {720, 1440, 540, 2400, 540, 1600, 10125, 1005, 585};
     for (int i = 0; i < 9; ++i) {
         Panels[i] = new QLabel(StatusBar1);
+        Panels[i]->setTextFormat(Qt::PlainText);
         Panels[i]->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
         Panels[i]->setFixedWidth(twipsToPixels(widths[i]));
         Panels[i]->setFrameShape(QFrame::Panel);

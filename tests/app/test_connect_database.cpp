@@ -27,7 +27,7 @@ void writeFile(const QString& path, const QByteArray& content)
 }
 } // namespace
 
-enum class SettingsFile { None, Folder, TooLarge };
+enum class SettingsFile { None, Folder, TooLarge, Pipe, LoopingLink, LinkToDevice, LinkToNothing };
 Q_DECLARE_METATYPE(SettingsFile)
 
 class ConnectDatabaseTest : public QObject
@@ -86,6 +86,17 @@ private slots:
             << QString() << SettingsFile::Folder << QStringLiteral("无法读取数据库设置文件“%1”：该位置是一个文件夹");
         QTest::newRow("settings file too large")
             << QString() << SettingsFile::TooLarge << QStringLiteral("无法读取数据库设置文件“%1”：文件过大");
+        // Nothing there is waited on: a pipe would hold the start-up for ever without a window.
+        QTest::newRow("settings file is a named pipe")
+            << QString() << SettingsFile::Pipe << QStringLiteral("无法读取数据库设置文件“%1”：该位置不是普通文件");
+        QTest::newRow("settings file is a looping link")
+            << QString() << SettingsFile::LoopingLink << QStringLiteral("无法读取数据库设置文件“%1”：该位置是一个循环");
+        QTest::newRow("settings file links to a device")
+            << QString() << SettingsFile::LinkToDevice
+            << QStringLiteral("无法读取数据库设置文件“%1”：该位置不是普通文件");
+        QTest::newRow("settings file links to nothing")
+            << QString() << SettingsFile::LinkToNothing
+            << QStringLiteral("无法读取数据库设置文件“%1”：该位置是一个符号链接，它指向的文件不存在");
     }
 
     void failureShowsTwoMessagesThenEnds()
@@ -99,6 +110,17 @@ private slots:
             QVERIFY(QDir().mkpath(dbSettingsFilePath()));
         if (settings == SettingsFile::TooLarge) // valid entries, padded past any sane size
             writeFile(dbSettingsFilePath(), "[DBConfig]\nSvr=db1\n" + QByteArray(1024 * 1024, '\n'));
+        QDir().mkpath(QFileInfo(dbSettingsFilePath()).absolutePath());
+        // Its writer gives a reader that opens it an empty file at once: the test ends either way.
+        std::unique_ptr<BlockingSource> pipe;
+        if (settings == SettingsFile::Pipe)
+            pipe = std::make_unique<BlockingSource>(dbSettingsFilePath());
+        if (settings == SettingsFile::LoopingLink)
+            QVERIFY(QFile::link(dbSettingsFilePath(), dbSettingsFilePath()));
+        if (settings == SettingsFile::LinkToDevice)
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), dbSettingsFilePath()));
+        if (settings == SettingsFile::LinkToNothing)
+            QVERIFY(QFile::link(dbSettingsFilePath() + QStringLiteral(".gone"), dbSettingsFilePath()));
         MessageRecorder boxes;
         EndRecorder ends;
         int shown = 0;
@@ -117,13 +139,31 @@ private slots:
         QCOMPARE(second.title, QStringLiteral("连接提示"));
         QCOMPARE(second.icon, MsgIcon::Information);
         QVERIFY(!gConn().isOpen());
+        if (pipe)
+            QCOMPARE(pipe->opens(), 0);
+    }
+
+    // The failure box as shown: a Data Source that looks like markup is its text, nothing more.
+    void failureBoxShowsTheArgumentAsText()
+    {
+        const BlockingSource source;
+        const QString file = QStringLiteral("/nonexistent/") + source.markup();
+        ShownBoxes boxes;
+        EndRecorder ends;
+        Main(QStringLiteral("a{}b【】Provider=SQLite;Data Source=") + connectionStringValue(file),
+             [] { QFAIL("no window without a connection"); });
+        QCOMPARE(ends.count(), 1);
+        QCOMPARE(boxes.texts().size(), 2);
+        QVERIFY2(boxes.texts()[0].endsWith(file), qPrintable(boxes.texts()[0]));
+        QCOMPARE(source.opens(), 0);
     }
 
     // A value the driver manager would misread as a separator must never reach it: the library
     // named after the fake ';' (or '{', '}') would be loaded, and this one leaves a mark.
     void misreadSeparatorsLoadNothing_data()
     {
-        QTest::addColumn<QString>("key"); // the setting holding the crafted value; empty: the argument
+        // The setting holding the crafted value; empty: the argument's password; "Driver": its driver.
+        QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
         const QString library = QStringLiteral(MARK_LIBRARY);
         for (const char* key : {"PWD", "UID", "Svr", "DBname", ""})
@@ -132,6 +172,8 @@ private slots:
         QTest::newRow("PWD, U+6E3B") << QStringLiteral("PWD") << QStringLiteral("\u6E3BDRIVER=") + library;
         QTest::newRow("PWD, U+017B U+017D")
             << QStringLiteral("PWD") << QStringLiteral("\u017Bx\u017D;DRIVER=") + library + u';';
+        // For SQL Server the driver is one registered by name, never a library named by its path.
+        QTest::newRow("Driver, a path") << QStringLiteral("Driver") << library;
     }
 
     void misreadSeparatorsLoadNothing()
@@ -145,6 +187,9 @@ private slots:
         if (key.isEmpty()) {
             argument = QStringLiteral("a{}b【】Provider=SQLOLEDB.1;User ID=sa;Data Source='127.0.0.1,1';Password=") +
                        connectionStringValue(value);
+        } else if (key == QStringLiteral("Driver")) {
+            argument = QStringLiteral("a{}b【】Provider=SQLOLEDB.1;User ID=sa;Data Source='127.0.0.1,1';Driver=") +
+                       connectionStringValue(value);
         } else {
             QSettings store(dbSettingsFilePath(), QSettings::IniFormat);
             store.beginGroup(QStringLiteral("DBConfig"));
@@ -157,7 +202,9 @@ private slots:
         Main(argument, [] { QFAIL("no window without a connection"); });
         QCOMPARE(ends.count(), 1);
         QCOMPARE(boxes.texts().size(), 2);
-        QVERIFY2(boxes.texts()[0].contains(QStringLiteral("误读")), qPrintable(boxes.texts()[0]));
+        QVERIFY2(boxes.texts()[0].contains(key == QStringLiteral("Driver") ? QStringLiteral("驱动程序的名称")
+                                                                           : QStringLiteral("误读")),
+                 qPrintable(boxes.texts()[0]));
         QCOMPARE(boxes.texts()[1], QStringLiteral("数据库连接失败!"));
         QVERIFY2(!QFile::exists(mark), "the driver manager loaded the library");
         qunsetenv("CHENGLING_MARK_FILE");

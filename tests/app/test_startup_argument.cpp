@@ -49,6 +49,41 @@ private slots:
         QCOMPARE(joinProgramArguments({"prog", "a{}b【】Provider=SQLite;Data", "Source=/x"}),
                  QStringLiteral("a{}b【】Provider=SQLite;Data Source=/x"));
     }
+
+    // QApplication is handed only the leading Qt options; the launcher's argument is the rest,
+    // even when it starts like one of Qt's options.
+    void qtOptionsAndTheLauncherArgument_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("qtOptions");
+        QTest::addColumn<QString>("launcher");
+        const QString demo =
+            QStringLiteral("demo{}演示操作员{}{}物业部【】Provider=SQLite;Data Source=\"C:\\数据 文件\\a.db\"");
+        QTest::newRow("separate option before it, as the Windows tests pass it")
+            << QStringList{"prog", "-platform", "offscreen", demo} << 2 << demo;
+        QTest::newRow("options alone and with =")
+            << QStringList{"prog", "--style=fusion", "-reverse", "a{}b【】c"} << 2 << QStringLiteral("a{}b【】c");
+        QTest::newRow("argument starting with -style=")
+            << QStringList{"prog", "-style=x{}张三【】Provider=SQLite;Data Source=a"} << 0
+            << QStringLiteral("-style=x{}张三【】Provider=SQLite;Data Source=a");
+        QTest::newRow("argument starting with -platform, split at a blank")
+            << QStringList{"prog", "-platform", "x{}张三【】c"} << 0 << QStringLiteral("-platform x{}张三【】c");
+        QTest::newRow("Qt options inside the argument stay in it")
+            << QStringList{"prog", "a{}b【】Provider=SQLite;Data", "-platform", "x", "-reverse"} << 0
+            << QStringLiteral("a{}b【】Provider=SQLite;Data -platform x -reverse");
+        QTest::newRow("not one of Qt's options") << QStringList{"prog", "-x", "a{}b"} << 0 << QStringLiteral("-x a{}b");
+        QTest::newRow("only Qt's options") << QStringList{"prog", "-platform", "offscreen"} << 2 << QString();
+        QTest::newRow("nothing") << QStringList{"prog"} << 0 << QString();
+    }
+
+    void qtOptionsAndTheLauncherArgument()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, qtOptions);
+        QFETCH(QString, launcher);
+        QCOMPARE(qtOptionCount(arguments), qtOptions);
+        QCOMPARE(launcherArgument(arguments), launcher);
+    }
 };
 
 QTEST_GUILESS_MAIN(StartupArgumentTest)

@@ -67,6 +67,9 @@ private slots:
                                                   << "Connection reset" << 0L << "连接已中断";
         QTest::newRow("read from server failed") << false << 20004L << "08S01"
                                                  << "Read from the server failed" << 20004L << "连接已中断";
+        // FreeTDS reports a link closed in the middle of an answer with a general state.
+        QTest::newRow("unexpected end of the answer") << false << 20017L << "HY000"
+                                                      << "Unexpected EOF from the server" << 20017L << "连接已中断";
         QTest::newRow("duplicate key") << false << 2627L << "23000"
                                        << "Violation of PRIMARY KEY constraint" << 2627L << "重复";
         QTest::newRow("duplicate index") << false << 2601L << "23000"

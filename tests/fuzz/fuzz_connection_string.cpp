@@ -86,6 +86,12 @@ void checkOdbc(const QString& connectionString)
     }
     const ConnectionStringParse parsed = parseConnectionString(connectionString);
     FUZZ_CHECK(parsed.ok, fuzz::shown(connectionString));
+    // A driver is a name the driver manager knows, never a library it would load from a path.
+    const QString driver = parsed.settings.value(QStringLiteral("driver")).trimmed();
+    FUZZ_CHECK(!driver.contains(u'/') && !driver.contains(u'\\') &&
+                   !driver.endsWith(QStringLiteral(".so"), Qt::CaseInsensitive) &&
+                   !driver.endsWith(QStringLiteral(".dll"), Qt::CaseInsensitive),
+               fuzz::shown(connectionString));
 
     const OdbcPairs freeTds = readAsFreeTds(odbc);
     const OdbcPairs manager = readAsDriverManager(narrowedAsDriverManager(odbc));

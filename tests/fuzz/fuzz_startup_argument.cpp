@@ -1,5 +1,6 @@
 // The start-up argument comes from another program: whatever it holds, the split must give
-// ten identity fields and the connection part exactly as they stand between the separators.
+// ten identity fields and the connection part exactly as they stand between the separators, and
+// however it starts, Qt takes none of it.
 
 #include "FuzzInput.h"
 #include "app/StartupArgument.h"
@@ -46,6 +47,27 @@ void checkJoin(const QString& argument)
     FUZZ_CHECK(joinProgramArguments(arguments) == argument, fuzz::shown(joinProgramArguments(arguments)));
 }
 
+// Qt's options are taken only from the front: options passed before the launcher's argument change
+// nothing of what reaches Main, and an argument whose first piece holds a separator reaches it whole.
+void checkQtOptions(const QString& argument)
+{
+    QStringList arguments = argument.split(u' ');
+    arguments.prepend(QStringLiteral("chengling-wuye"));
+    const int count = qtOptionCount(arguments);
+    FUZZ_CHECK(count >= 0 && count < arguments.size(), QByteArray::number(count));
+    for (int i = 1; i <= count; ++i)
+        FUZZ_CHECK(!arguments[i].contains(kFields) && !arguments[i].contains(kParts), fuzz::shown(arguments[i]));
+    const QString launcher = launcherArgument(arguments);
+    FUZZ_CHECK(argument.endsWith(launcher), fuzz::shown(launcher));
+    if (arguments[1].contains(kFields) || arguments[1].contains(kParts))
+        FUZZ_CHECK(launcher == argument, fuzz::shown(launcher));
+    QStringList withOptions = arguments;
+    withOptions.insert(1, QStringLiteral("-platform"));
+    withOptions.insert(2, QStringLiteral("offscreen"));
+    withOptions.insert(3, QStringLiteral("-style=fusion"));
+    FUZZ_CHECK(launcherArgument(withOptions) == launcher, fuzz::shown(launcherArgument(withOptions)));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -53,5 +75,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString argument = fuzz::text(data, size);
     checkSplit(argument);
     checkJoin(argument);
+    checkQtOptions(argument);
     return 0;
 }

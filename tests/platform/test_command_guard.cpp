@@ -31,6 +31,17 @@ private slots:
         QCOMPARE(box.title, QStringLiteral("澄岭物业工具"));
     }
 
+    // Every box as shown, through the one function: a text that begins with data looking like
+    // markup (the first line decides whether Qt reads a text as markup) is shown as it stands.
+    void messageBoxShowsItsTextAsText()
+    {
+        const BlockingSource source;
+        ShownBoxes boxes;
+        MsgBox(source.markup() + QStringLiteral("\r\n第二行"), MsgButtons::OK, MsgIcon::Critical);
+        QCOMPARE(boxes.texts(), QStringList{source.markup() + QStringLiteral("\r\n第二行")});
+        QCOMPARE(source.opens(), 0);
+    }
+
     void contextLineComesFirst()
     {
         MessageRecorder boxes;

@@ -547,6 +547,52 @@ private slots:
         QVERIFY(!child<QPushButton>(&form, "Command3")->isEnabled());
     }
 
+    // The link lost in the middle of a read: the command says so at once, with the driver's own
+    // number, and so does the next one, instead of a failure numbered 0.
+    void readsWhenTheLinkIsLostSayItWasLost_data()
+    {
+        QTest::addColumn<QString>("read");
+        for (const char* read : {"office list", "tree", "grid", "view", "deduction form"})
+            QTest::newRow(read) << QString::fromLatin1(read);
+    }
+
+    void readsWhenTheLinkIsLostSayItWasLost()
+    {
+        QFETCH(QString, read);
+        StandIn::Options slow;
+        slow.latencyMs = 400; // time to drop the link before the answer
+        serve(slow);
+        connect();
+        MessageRecorder boxes;
+        std::unique_ptr<OwnerNumberForm> form;
+        if (read == QStringLiteral("office list")) {
+            m_server->dropDuringNextRequest();
+            form = std::make_unique<OwnerNumberForm>();
+        } else if (read == QStringLiteral("deduction form")) {
+            m_server->dropDuringNextRequest();
+            frm扣款方式设置 deduction;
+        } else {
+            form = std::make_unique<OwnerNumberForm>();
+            if (read != QStringLiteral("tree")) {
+                chooseOffice(*form, QStringLiteral("14"));
+                tickAll(*form);
+            }
+            m_server->dropDuringNextRequest();
+            if (read == QStringLiteral("tree"))
+                chooseOffice(*form, QStringLiteral("14"));
+            else
+                click(form.get(), read == QStringLiteral("grid") ? "Command2" : "Command5");
+        }
+        OwnerNumberForm next;
+        QCOMPARE(boxes.boxes().size(), 2);
+        const QRegularExpression lost(QStringLiteral("(20004|20006|20017|20047)\\D+(与数据库服务器的连接已中断.*)$"),
+                                      QRegularExpression::DotMatchesEverythingOption);
+        const QRegularExpressionMatch first = lost.match(boxes.texts()[0]);
+        QVERIFY2(first.hasMatch(), qPrintable(boxes.texts()[0]));
+        QCOMPARE(boxes.texts()[1],
+                 QStringLiteral("运行时错误 '") + first.captured(1) + QStringLiteral("':\r\n\r\n") + first.captured(2));
+    }
+
     void deductionReadsAndWritesChinese()
     {
         serve();

@@ -7,6 +7,11 @@
 #include <QThread>
 #include <functional>
 
+#ifndef _WIN32
+#include <csignal>
+#include <sys/types.h>
+#endif
+
 namespace {
 // The port a server wrote into `portFile`, or 0 when it gave none in time or `running` says it ended.
 quint16 waitForPort(const QString& portFile, const std::function<bool()>& running)
@@ -101,15 +106,50 @@ StandIn::StandIn(const QString& databaseFile, const Options& options)
 
 StandIn::~StandIn()
 {
+    stop();
+}
+
+void StandIn::dropDuringNextRequest()
+{
+    const int seen = mark();
+    m_dropper = std::thread([this, seen] {
+        const QDeadlineTimer deadline(30000);
+        while (!deadline.hasExpired() && requests().size() <= seen)
+            QThread::msleep(5);
+        endServer();
+    });
+}
+
+// Safe from any thread: no QProcess call but its process id.
+void StandIn::endServer()
+{
+    if (!m_rendezvous.isEmpty()) {
+        QFile stop(m_rendezvous + QStringLiteral("/stop"));
+        if (stop.open(QIODevice::WriteOnly))
+            stop.close();
+        m_asked = true;
+        return;
+    }
+#ifndef _WIN32
+    if (const qint64 pid = m_process.processId(); pid > 0)
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
+#endif
+}
+
+void StandIn::stop()
+{
+    if (m_dropper.joinable())
+        m_dropper.join();
     if (!m_rendezvous.isEmpty()) {
         // The helper ends the server and removes "port" and "stop" when it has.
         QFile stop(m_rendezvous + QStringLiteral("/stop"));
-        if (m_port && stop.open(QIODevice::WriteOnly)) {
+        if (m_port && (m_asked || stop.open(QIODevice::WriteOnly))) {
             stop.close();
             const QDeadlineTimer deadline(10000);
             while (!deadline.hasExpired() && QFile::exists(stop.fileName()))
                 QThread::msleep(20);
         }
+        m_port = 0;
         return;
     }
     if (m_process.state() != QProcess::NotRunning) {

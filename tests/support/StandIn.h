@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+#include <atomic>
+#include <thread>
 
 // tools/sqlserver-standin serving an SQLite file over TDS, for the SQL Server path: the program
 // connects through FreeTDS as it would to SQL Server, and every request the server received is
@@ -32,6 +34,11 @@ public:
     StandIn& operator=(const StandIn&) = delete;
 
     bool started() const { return m_port != 0; }
+    // Ends the server now: its connections close under the client.
+    void stop();
+    // Ends the server as soon as the next request has arrived, before it is answered (give the
+    // server a latency): the client loses the link in the middle of reading the answer.
+    void dropDuringNextRequest();
     QString error() const { return m_error; }
     quint16 port() const { return m_port; }
     static QString user() { return QStringLiteral("sa"); }
@@ -51,7 +58,11 @@ public:
 private:
     void startByHelper(const QString& folder, const QString& databaseFile, const Options& options);
 
+    void endServer();
+
     QTemporaryDir m_dir;
+    std::thread m_dropper;
+    std::atomic<bool> m_asked{false}; // the helper was asked to end the server
     QString m_rendezvous;
     QString m_log;
     QProcess m_process;

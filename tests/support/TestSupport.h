@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -23,6 +24,20 @@ public:
 private:
     QList<MsgRecord> m_boxes;
     QList<MsgAnswer> m_answers;
+};
+
+// Lets every message box show for real (no script) and closes each once it has been laid out and
+// painted, remembering its text: for what a box does with its text on the screen.
+class ShownBoxes
+{
+public:
+    ShownBoxes();
+    ~ShownBoxes();
+    const QStringList& texts() const { return m_texts; }
+
+private:
+    QStringList m_texts;
+    std::unique_ptr<QObject> m_timer;
 };
 
 // Counts calls of the program's end instead of ending the test.
@@ -59,3 +74,26 @@ private:
     FixtureDatabase::Content m_content;
     std::unique_ptr<FixtureDatabase> m_db;
 };
+
+#ifndef _WIN32
+// A named pipe (in a folder of its own, or at `path`), standing for a source whose reading would
+// never end: markup naming it (<img src=...>) freezes whoever renders it. A writer on the other
+// end counts every open, so a test sees that it was opened instead of hanging on it.
+class BlockingSource
+{
+public:
+    explicit BlockingSource(const QString& path = {});
+    ~BlockingSource();
+    BlockingSource(const BlockingSource&) = delete;
+    BlockingSource& operator=(const BlockingSource&) = delete;
+    QString path() const { return m_path; }
+    // Text that, read as markup, opens the pipe.
+    QString markup() const;
+    int opens() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+    QString m_path;
+};
+#endif

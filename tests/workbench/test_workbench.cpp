@@ -25,6 +25,7 @@
 #include <QSqlQuery>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QtTest>
 #include <cstdio>
@@ -571,6 +572,48 @@ private slots:
         ui.Command5->click();
         QVERIFY(ui.MSFlexGrid1->gridModel().markCount() >= 1);
         QVERIFY(!note->isHidden());
+    }
+
+    // Names from the database and the argument that look like markup are shown as they are, in
+    // every place that shows them: a picture they name is never read.
+    void markupInDataIsShownAsText()
+    {
+        const BlockingSource source;
+        const QString markup = source.markup();
+        SetIdentityFields({"U1", markup, "", markup, "ADMIN", markup, "", "", "", ""});
+        db().exec(QStringLiteral("Update 设置管理处 Set GYD_Name = '%1' Where GYD_DH = '14'").arg(markup));
+        db().exec(QStringLiteral("Update 楼表 Set 地址1 = '%1' Where 管理处 = '14'").arg(markup));
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        Workbench ui(form);
+        form.show();
+        QVERIFY(generateForOffice14(ui));
+        int row = 1;
+        while (row < ui.MSFlexGrid1->rows() && ui.MSFlexGrid1->textMatrix(row, GridColumn::OwnerNumber).isEmpty())
+            ++row;
+        QVERIFY(row < ui.MSFlexGrid1->rows());
+        // A moved-out owner with such a name holds the number: it is named in the cell's tooltip.
+        db().exec(QStringLiteral("Update 业主表 Set 业主编号 = '%1', 姓名 = '%2' Where ZH_ID = (Select Min(ZH_ID) "
+                                 "From 业主表 Where 说明 = '迁出' And ZH_ID <> %3)")
+                      .arg(ui.MSFlexGrid1->textMatrix(row, GridColumn::OwnerNumber), markup,
+                           ui.MSFlexGrid1->textMatrix(row, GridColumn::OwnerId)));
+        ui.Command2->click();
+        QVERIFY(ui.MSFlexGrid1->gridModel().cellToolTip(row, GridColumn::OwnerNumber).contains(markup));
+        ui.MSFlexGrid1->setCurrentIndex(ui.MSFlexGrid1->model()->index(row - 1, GridColumn::OwnerNumber));
+        ui.MSFlexGrid1->scrollTo(ui.MSFlexGrid1->currentIndex());
+        const QRect cell = ui.MSFlexGrid1->visualRect(ui.MSFlexGrid1->currentIndex());
+        QHelpEvent hover(QEvent::ToolTip, cell.center(), ui.MSFlexGrid1->viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(ui.MSFlexGrid1->viewport(), &hover);
+        QVERIFY(QToolTip::isVisible());
+        ui.Combo1->showPopup();
+        form.grab();
+        QApplication::processEvents();
+        ui.Combo1->hidePopup();
+        QToolTip::hideText();
+        QCOMPARE(source.opens(), 0);
+        QCOMPARE(ui.Panels[1]->text(), markup);
+        QCOMPARE(ui.Label3->text(), QStringLiteral("管理处：14 ") + markup);
+        QVERIFY(ui.TreeView1->topLevelItem(0)->text(0).contains(markup));
     }
 
     // Ctrl+F, Enter, Shift+Enter, not found in the bar itself, Escape.
