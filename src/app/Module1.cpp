@@ -1,4 +1,5 @@
 #include "app/Module1.h"
+#include "app/Module1_p.h"
 
 #include "app/StartupArgument.h"
 #include "core/ConnectionString.h"

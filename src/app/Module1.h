@@ -9,9 +9,8 @@
 const QString& IdentityField(int index);
 void SetIdentityFields(const std::array<QString, 10>& fields);
 
-// The process-wide database connection and the connection string last used.
+// The process-wide database connection.
 Connection& gConn();
-const QString& gConnString();
 
 // The connection string built from the user's settings store, by the system's template.
 // Throws RuntimeError when the store's file is there but cannot be read.

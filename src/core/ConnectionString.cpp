@@ -1,4 +1,5 @@
 #include "core/ConnectionString.h"
+#include "core/ConnectionString_p.h"
 
 #include <QHash>
 

@@ -34,5 +34,3 @@ QString connectionStringValue(const QString& value);
 // unless that would break, then the double-quoted one.
 QString connectionStringSingleQuoted(const QString& value);
 
-// Writes settings back as "key=value;..." (used to check round trips).
-QString formatConnectionString(const ConnectionSettings& settings);

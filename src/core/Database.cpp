@@ -47,11 +47,6 @@ bool Connection::isOpen() const
     return m_sqlite || (m_odbc && m_odbc->isOpen());
 }
 
-QString Connection::odbcConnectionString(const QString& connectionString)
-{
-    return ::odbcConnectionString(parsedOrThrow(connectionString));
-}
-
 void Connection::open(const QString& connectionString)
 {
     close();

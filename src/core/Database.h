@@ -66,10 +66,6 @@ public:
     int databaseCodePage();
     static QString codePageSql();
 
-    // The ODBC connection string built for a SQL Server connection string (for tests and
-    // for telling the user what was tried). Throws RuntimeError when it cannot be built.
-    static QString odbcConnectionString(const QString& connectionString);
-
     // The embedded database's own handle, or null on any other backend.
     sqlite3* sqliteHandle() const { return m_sqlite; }
 

@@ -1,4 +1,5 @@
 #include "core/OdbcConnectionString.h"
+#include "core/OdbcConnectionString_p.h"
 
 #include "core/RuntimeError.h"
 
@@ -129,4 +130,12 @@ QString odbcConnectionString(const ConnectionSettings& s)
         // Without an explicit version FreeTDS ignores the login time-out; without UTF-8 Chinese turns into "?".
         odbc += QStringLiteral("TDS_Version=7.4;ClientCharset=UTF-8;");
     return odbc;
+}
+
+QString odbcConnectionStringOf(const QString& connectionString)
+{
+    const ConnectionStringParse parsed = parseConnectionString(connectionString);
+    if (!parsed.ok)
+        throw RuntimeError(ErrorNumber::BadConnectionString, parsed.error);
+    return odbcConnectionString(parsed.settings);
 }

@@ -1,4 +1,5 @@
 #include "engine/DuplicateNumbers.h"
+#include "engine/DuplicateNumbers_p.h"
 
 #include <QSet>
 #include <QStringList>

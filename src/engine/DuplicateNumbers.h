@@ -24,18 +24,9 @@ struct StoredNumber
     QString address;
 };
 
-// The rows whose number stands on another row of the grid too, or is stored for another owner
-// (`stored` holds other owners' numbers only, as collidingStoredNumbers gives them),
-// each with the text that names the other: "与第 n 行重复" (the first other row with it) or
-// "与已保存的业主 姓名（地址）重复". Empty numbers are never duplicates.
-QHash<int, QString> duplicateNumbers(const QList<GridNumber>& rows, const QList<StoredNumber>& stored);
-
-// Both checks for a grid, its numbers hashed once: the marks duplicateNumbers gives, with the
-// stored numbers collidingStoredNumbers reads.
+// Both checks for a grid, its numbers hashed once: the rows whose number stands on another row
+// of the grid too, or is stored for another owner, each with the text that names the other:
+// "与第 n 行重复" (the first other row with it) or "与已保存的业主 姓名（地址）重复". Empty numbers
+// are never duplicates. One request, and one more only when there are collisions.
 QHash<int, QString> findDuplicateNumbers(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows,
                                          GridNumbers grid);
-
-// The stored numbers, other than the grid's own owners', that equal a number of the grid, with
-// their owners' names and addresses: one request, and one more only when there are collisions.
-QList<StoredNumber> collidingStoredNumbers(Connection& conn, const QString& officeCode, const QList<GridNumber>& rows,
-                                           GridNumbers grid = GridNumbers::Proposed);

@@ -1,6 +1,7 @@
 // Start-up end to end: which connection string is used, the failure messages and their
 // order, the end of the program, and the settings store as people write it.
 #include "app/Module1.h"
+#include "app/Module1_p.h"
 #include "app/QtTranslation.h"
 #include "core/ConnectionString.h"
 #include "core/Settings.h"

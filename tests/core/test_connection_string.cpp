@@ -1,4 +1,5 @@
-#include "core/ConnectionString.h"
+#include "core/ConnectionString_p.h"
+#include "core/OdbcConnectionString_p.h"
 #include "core/Database.h"
 #include "core/OdbcConnectionString.h"
 
@@ -214,7 +215,7 @@ private slots:
         QFETCH(QString, connection);
         QFETCH(QString, odbc);
         forFreeTds(connection);
-        QCOMPARE(Connection::odbcConnectionString(connection), odbc);
+        QCOMPARE(odbcConnectionStringOf(connection), odbc);
     }
 
     void odbcStringRefusals_data()
@@ -242,7 +243,7 @@ private slots:
     {
         QFETCH(QString, connection);
         forFreeTds(connection);
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, Connection::odbcConnectionString(connection));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, odbcConnectionStringOf(connection));
     }
 };
 

@@ -1,5 +1,5 @@
 // Owner numbers handed out twice, and finding rows in a big grid.
-#include "engine/DuplicateNumbers.h"
+#include "engine/DuplicateNumbers_p.h"
 #include "engine/GridFind.h"
 #include "support/Fixtures.h"
 

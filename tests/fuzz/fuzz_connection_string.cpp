@@ -6,7 +6,8 @@
 
 #include "FuzzInput.h"
 #include "OdbcReaders.h"
-#include "core/ConnectionString.h"
+#include "core/ConnectionString_p.h"
+#include "core/OdbcConnectionString_p.h"
 #include "core/Database.h"
 
 namespace {
@@ -79,7 +80,7 @@ void checkOdbc(const QString& connectionString)
 {
     QString odbc;
     try {
-        odbc = Connection::odbcConnectionString(connectionString);
+        odbc = odbcConnectionStringOf(connectionString);
     } catch (const RuntimeError& e) {
         FUZZ_CHECK(!e.description().isEmpty(), fuzz::shown(connectionString));
         return; // refused with a message: sound

@@ -1,0 +1,6 @@
+#pragma once
+
+#include "core/ConnectionString.h"
+
+// Writes settings back as "key=value;...", for the tests' round trips.
+QString formatConnectionString(const ConnectionSettings& settings);
