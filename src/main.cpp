@@ -2,7 +2,7 @@
 #include "app/QtTranslation.h"
 #include "app/StartupArgument.h"
 #include "core/Fonts.h"
-#include "main_window/MDIForm1.h"
+#include "main_window/MainWindow.h"
 #include "platform/ProgramArguments.h"
 
 #include <QApplication>

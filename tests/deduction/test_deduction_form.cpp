@@ -2,7 +2,7 @@
 #include "app/Module1.h"
 #include "core/Fonts.h"
 #include "core/Twips.h"
-#include "deduction/frm扣款方式设置.h"
+#include "deduction/DeductionForm.h"
 #include "support/TestSupport.h"
 
 #include <QComboBox>
@@ -22,7 +22,7 @@ const QString kSelectRows = QStringLiteral("Select Code, Value From SystemSetup 
 // The form as a test drives it: its controls found by their designer names.
 struct Form
 {
-    Form() : dialog(std::make_unique<frm扣款方式设置>()) {}
+    Form() : dialog(std::make_unique<DeductionForm>()) {}
     QLineEdit* text(int i) const { return dialog->findChild<QLineEdit*>(QStringLiteral("Text1(%1)").arg(i)); }
     QLabel* label(int i) const { return dialog->findChild<QLabel*>(QStringLiteral("Label1(%1)").arg(i)); }
     QComboBox* combo(int n) const { return dialog->findChild<QComboBox*>(QStringLiteral("Combo%1").arg(n)); }
@@ -44,7 +44,7 @@ struct Form
         QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
     }
 
-    std::unique_ptr<frm扣款方式设置> dialog;
+    std::unique_ptr<DeductionForm> dialog;
 };
 
 void insertSetting(const FixtureDatabase& db, const QString& valueSql)

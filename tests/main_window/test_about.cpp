@@ -1,9 +1,9 @@
 #include "app/CenterInMainWindow.h"
 #include "core/Twips.h"
 #include "main_window/ExternalProgram.h"
-#include "main_window/MDIForm1.h"
+#include "main_window/MainWindow.h"
 #include "main_window/SystemInfoTool.h"
-#include "main_window/frmAbout.h"
+#include "main_window/AboutForm.h"
 #include "support/TestSupport.h"
 
 #include <QAction>

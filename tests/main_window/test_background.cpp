@@ -1,5 +1,5 @@
 #include "main_window/Frmtu.h"
-#include "main_window/MDIForm1.h"
+#include "main_window/MainWindow.h"
 
 #include <QMdiArea>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "main_window/BannerLayout.h"
 #include "main_window/BannerStrip.h"
-#include "main_window/MDIForm1.h"
+#include "main_window/MainWindow.h"
 
 #include <QtTest>
 

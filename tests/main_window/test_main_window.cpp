@@ -1,4 +1,4 @@
-#include "main_window/MDIForm1.h"
+#include "main_window/MainWindow.h"
 #include "platform/CommandGuard.h"
 #include "support/TestSupport.h"
 

@@ -1,6 +1,6 @@
 #include "app/Module1.h"
 #include "engine/Statements.h"
-#include "main_window/MDIForm1.h"
+#include "main_window/MainWindow.h"
 #include "main_window/MenuPrivileges.h"
 #include "support/TestSupport.h"
 

@@ -4,13 +4,13 @@
 #include "DemoData.h"
 #include "app/Module1.h"
 #include "core/Settings.h"
-#include "deduction/frm扣款方式设置.h"
+#include "deduction/DeductionForm.h"
 #include "engine/DuplicateNumbers.h"
 #include "engine/GridBuilders.h"
 #include "engine/OwnerNumberRule.h"
 #include "engine/Statements.h"
 #include "engine/OwnerNumberWrites.h"
-#include "main_window/MDIForm1.h"
+#include "main_window/MainWindow.h"
 #include "main_window/MenuPrivileges.h"
 #include "platform/FlexGrid.h"
 #include "support/StandIn.h"
@@ -570,7 +570,7 @@ private slots:
             form = std::make_unique<OwnerNumberForm>();
         } else if (read == QStringLiteral("deduction form")) {
             m_server->dropDuringNextRequest();
-            frm扣款方式设置 deduction;
+            DeductionForm deduction;
         } else {
             form = std::make_unique<OwnerNumberForm>();
             if (read != QStringLiteral("tree")) {
@@ -601,7 +601,7 @@ private slots:
         m_db->exec(QStringLiteral("Delete From SystemSetup"));
         int mark = m_server->mark();
         {
-            frm扣款方式设置 form;
+            DeductionForm form;
             QCOMPARE(m_server->batches(mark),
                      QStringList{QStringLiteral("Select * From systemsetup Where code ='银行扣款方式'")});
             QCOMPARE(child<QLineEdit>(&form, "Text1(0)")->text(), QString());
@@ -629,7 +629,7 @@ private slots:
                  (QStringList{QStringLiteral("银行扣款方式保存成功！"), QStringLiteral("银行扣款方式保存成功！")}));
         QCOMPARE(m_db->rows(QStringLiteral("Select Code, Value From SystemSetup")),
                  (QList<QStringList>{{QStringLiteral("银行扣款方式"), QStringLiteral("按年,7")}}));
-        frm扣款方式设置 again;
+        DeductionForm again;
         QCOMPARE(child<QLineEdit>(&again, "Text1(0)")->text(), QStringLiteral("按年"));
         QCOMPARE(child<QLineEdit>(&again, "Text1(1)")->text(), QStringLiteral("7"));
         QCOMPARE(m_server->count(QStringLiteral("attention")), 0);
@@ -650,7 +650,7 @@ private slots:
         serveFailing(deadlockAt, dropAt);
         MessageRecorder boxes;
         const QList<QStringList> before = m_db->rows(QStringLiteral("Select Code, Value From SystemSetup"));
-        frm扣款方式设置 form;
+        DeductionForm form;
         const QString shown = child<QLineEdit>(&form, "Text1(0)")->text();
         auto* cycle = child<QComboBox>(&form, "Combo1");
         cycle->setCurrentIndex(0);

@@ -2,7 +2,7 @@
 #include "app/Module1.h"
 #include "core/Twips.h"
 #include "engine/GridBuilders.h"
-#include "main_window/MDIForm1.h"
+#include "main_window/MainWindow.h"
 #include "platform/FlexGrid.h"
 #include "platform/TwipsGeometry.h"
 #include "support/TestSupport.h"

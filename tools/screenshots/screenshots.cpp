@@ -3,7 +3,7 @@
 #include "DemoData.h"
 #include "app/Module1.h"
 #include "core/Fonts.h"
-#include "main_window/MDIForm1.h"
+#include "main_window/MainWindow.h"
 #include "platform/MessageBox.h"
 #include "engine/GridBuilders.h"
 #include "platform/FlexGrid.h"

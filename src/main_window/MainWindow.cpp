@@ -1,18 +1,18 @@
-#include "main_window/MDIForm1.h"
+#include "main_window/MainWindow.h"
 
 #include "app/CenterInMainWindow.h"
 #include "app/Module1.h"
 #include "core/ProgramEnd.h"
 #include "core/Twips.h"
-#include "deduction/frm扣款方式设置.h"
+#include "deduction/DeductionForm.h"
 #include "main_window/BannerStrip.h"
 #include "main_window/Frmtu.h"
 #include "main_window/MenuPrivileges.h"
 #include "main_window/Resources.h"
-#include "main_window/frmAbout.h"
+#include "main_window/AboutForm.h"
 #include "platform/CommandGuard.h"
 #include "platform/MessageBox.h"
-#include "workbench/frm业主编号.h"
+#include "workbench/OwnerNumberForm.h"
 
 #include <QCloseEvent>
 #include <QIcon>
@@ -158,7 +158,7 @@ void MainWindow::showChild(const QString& name, const std::function<QWidget*()>&
 void MainWindow::业主编号管理_Click()
 {
     showChild(
-        QStringLiteral("frm业主编号"), [] { return createFrm业主编号(); }, Qt::SubWindow);
+        QStringLiteral("frm业主编号"), [] { return new OwnerNumberForm; }, Qt::SubWindow);
 }
 
 void MainWindow::银行扣款方式设置_Click()

@@ -11,10 +11,10 @@ class QPushButton;
 // The bank deduction method form: shows the setting stored in SystemSetup, lets the user
 // compose a new one (cycle and start month) and saves it. Constructing it runs its load
 // handling; the menu shows it modal through showFrm扣款方式设置Modal().
-class frm扣款方式设置 : public QDialog
+class DeductionForm : public QDialog
 {
 public:
-    explicit frm扣款方式设置(QWidget* parent = nullptr);
+    explicit DeductionForm(QWidget* parent = nullptr);
 
 private:
     void createControls();

@@ -1,4 +1,4 @@
-#include "deduction/frm扣款方式设置.h"
+#include "deduction/DeductionForm.h"
 
 #include "app/CenterInMainWindow.h"
 #include "app/Module1.h"
@@ -69,7 +69,7 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
 }
 } // namespace
 
-frm扣款方式设置::frm扣款方式设置(QWidget* parent) : QDialog(parent)
+DeductionForm::DeductionForm(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frm扣款方式设置"));
     setWindowTitle(QStringLiteral("银行扣款方式设置"));
@@ -81,7 +81,7 @@ frm扣款方式设置::frm扣款方式设置(QWidget* parent) : QDialog(parent)
     Form_Load();
 }
 
-void frm扣款方式设置::createControls()
+void DeductionForm::createControls()
 {
     Frame1 = new QGroupBox(QStringLiteral("当前银行扣款方式"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
@@ -114,7 +114,7 @@ void frm扣款方式设置::createControls()
     connect(Command2, &QPushButton::clicked, this, [this] { RunCommand([this] { Command2_Click(); }); });
 }
 
-void frm扣款方式设置::Form_Load()
+void DeductionForm::Form_Load()
 {
     CenterInMainWindow(*this);
     for (QLineEdit* text : Text1)
@@ -129,7 +129,7 @@ void frm扣款方式设置::Form_Load()
 
 // Reads the stored setting into the "current" group. A failure ends the reading with a
 // notice; the boxes keep what was filled before it.
-void frm扣款方式设置::showStoredSetting()
+void DeductionForm::showStoredSetting()
 {
     try {
         Recordset rs = gConn().openRecordset(deductionSettingSql());
@@ -158,7 +158,7 @@ void frm扣款方式设置::showStoredSetting()
     }
 }
 
-void frm扣款方式设置::Combo1_Click()
+void DeductionForm::Combo1_Click()
 {
     if (Combo1->currentIndex() < 0)
         return;
@@ -168,7 +168,7 @@ void frm扣款方式设置::Combo1_Click()
     Combo2->setEnabled(Combo1->currentText() != DeductionValue::kMonthly);
 }
 
-void frm扣款方式设置::Combo2_Click()
+void DeductionForm::Combo2_Click()
 {
     if (Combo2->currentIndex() < 0)
         return;
@@ -182,12 +182,12 @@ void frm扣款方式设置::Combo2_Click()
     Text1[2]->setText(DeductionValue::startMonths(Combo1->currentText(), month));
 }
 
-void frm扣款方式设置::Command1_Click()
+void DeductionForm::Command1_Click()
 {
     reject();
 }
 
-void frm扣款方式设置::Command2_Click()
+void DeductionForm::Command2_Click()
 {
     const QString cycle = Combo1->currentText();
     // Without a cycle the stored text would be a bare "," that other programs cannot read.
@@ -217,6 +217,6 @@ void frm扣款方式设置::Command2_Click()
 
 void showFrm扣款方式设置Modal()
 {
-    frm扣款方式设置 form(QApplication::activeWindow());
+    DeductionForm form(QApplication::activeWindow());
     form.exec();
 }

@@ -1,4 +1,4 @@
-#include "main_window/frmAbout.h"
+#include "main_window/AboutForm.h"
 
 #include "app/CenterInMainWindow.h"
 #include "core/Fonts.h"

@@ -1,8 +1,0 @@
-#include "workbench/frm业主编号.h"
-
-#include "workbench/OwnerNumberForm.h"
-
-QWidget* createFrm业主编号()
-{
-    return new OwnerNumberForm;
-}
