@@ -1,9 +1,9 @@
-#include "app/Module1.h"
-#include "app/QtTranslation.h"
-#include "app/StartupArgument.h"
+#include "startup/Module1.h"
+#include "startup/QtTranslation.h"
+#include "startup/StartupArgument.h"
 #include "core/Fonts.h"
 #include "main_window/MainWindow.h"
-#include "platform/ProgramArguments.h"
+#include "core/ProgramArguments.h"
 
 #include <QApplication>
 #include <cstdio>

@@ -1,13 +1,13 @@
 #include "deduction/DeductionForm.h"
 
-#include "app/CenterInMainWindow.h"
-#include "app/Module1.h"
+#include "startup/CenterInMainWindow.h"
+#include "startup/Module1.h"
 #include "core/DeductionValue.h"
 #include "core/Fonts.h"
 #include "core/Twips.h"
 #include "engine/Statements.h"
-#include "platform/CommandGuard.h"
-#include "platform/MessageBox.h"
+#include "widgets/CommandGuard.h"
+#include "widgets/MessageBox.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,13 +1,13 @@
 #include "main_window/AboutForm.h"
 
-#include "app/CenterInMainWindow.h"
+#include "startup/CenterInMainWindow.h"
 #include "core/Fonts.h"
 #include "core/Twips.h"
 #include "main_window/ExternalProgram.h"
 #include "main_window/Resources.h"
 #include "main_window/SystemInfoTool.h"
-#include "platform/CommandGuard.h"
-#include "platform/MessageBox.h"
+#include "widgets/CommandGuard.h"
+#include "widgets/MessageBox.h"
 
 #include <QFrame>
 #include <QIcon>

@@ -1,7 +1,7 @@
 #include "main_window/MainWindow.h"
 
-#include "app/CenterInMainWindow.h"
-#include "app/Module1.h"
+#include "startup/CenterInMainWindow.h"
+#include "startup/Module1.h"
 #include "core/ProgramEnd.h"
 #include "core/Twips.h"
 #include "deduction/DeductionForm.h"
@@ -10,8 +10,8 @@
 #include "main_window/MenuPrivileges.h"
 #include "main_window/Resources.h"
 #include "main_window/AboutForm.h"
-#include "platform/CommandGuard.h"
-#include "platform/MessageBox.h"
+#include "widgets/CommandGuard.h"
+#include "widgets/MessageBox.h"
 #include "workbench/OwnerNumberForm.h"
 
 #include <QCloseEvent>

@@ -1,8 +1,8 @@
 #include "main_window/MenuPrivileges.h"
 
-#include "app/Module1.h"
+#include "startup/Module1.h"
 #include "engine/Statements.h"
-#include "platform/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,7 +1,7 @@
 #include "main_window/SystemInfoTool.h"
 
 #include "main_window/ExternalProgram.h"
-#include "platform/MachineSettings.h"
+#include "core/MachineSettings.h"
 
 #include <QDir>
 #include <QFileInfo>

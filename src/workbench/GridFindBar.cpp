@@ -1,7 +1,7 @@
 #include "workbench/GridFindBar.h"
 
 #include "engine/GridBuilders.h"
-#include "platform/FlexGrid.h"
+#include "widgets/FlexGrid.h"
 
 #include <QAbstractItemModel>
 #include <QHBoxLayout>

@@ -2,8 +2,8 @@
 
 #include "core/Fonts.h"
 #include "core/Twips.h"
-#include "platform/FlexGrid.h"
-#include "platform/TwipsGeometry.h"
+#include "widgets/FlexGrid.h"
+#include "widgets/TwipsGeometry.h"
 #include "workbench/GridFindBar.h"
 
 #include <QCheckBox>

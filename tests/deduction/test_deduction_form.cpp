@@ -1,5 +1,5 @@
-#include "app/CenterInMainWindow.h"
-#include "app/Module1.h"
+#include "startup/CenterInMainWindow.h"
+#include "startup/Module1.h"
 #include "core/Fonts.h"
 #include "core/Twips.h"
 #include "deduction/DeductionForm.h"

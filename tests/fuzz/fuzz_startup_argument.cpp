@@ -3,7 +3,7 @@
 // however it starts, Qt takes none of it.
 
 #include "FuzzInput.h"
-#include "app/StartupArgument.h"
+#include "startup/StartupArgument.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/CenterInMainWindow.h"
+#include "startup/CenterInMainWindow.h"
 #include "core/Twips.h"
 #include "main_window/ExternalProgram.h"
 #include "main_window/MainWindow.h"

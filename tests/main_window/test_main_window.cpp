@@ -1,5 +1,5 @@
 #include "main_window/MainWindow.h"
-#include "platform/CommandGuard.h"
+#include "widgets/CommandGuard.h"
 #include "support/TestSupport.h"
 
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "app/Module1.h"
+#include "startup/Module1.h"
 #include "engine/Statements.h"
 #include "main_window/MainWindow.h"
 #include "main_window/MenuPrivileges.h"

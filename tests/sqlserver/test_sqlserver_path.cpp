@@ -2,7 +2,7 @@
 // the stand-in server, once with NVARCHAR text and once with GBK VARCHAR text, with what reached
 // the server read from its request log.
 #include "DemoData.h"
-#include "app/Module1.h"
+#include "startup/Module1.h"
 #include "core/Settings.h"
 #include "deduction/DeductionForm.h"
 #include "engine/DuplicateNumbers.h"
@@ -12,7 +12,7 @@
 #include "engine/OwnerNumberWrites.h"
 #include "main_window/MainWindow.h"
 #include "main_window/MenuPrivileges.h"
-#include "platform/FlexGrid.h"
+#include "widgets/FlexGrid.h"
 #include "support/StandIn.h"
 #include "support/TestSupport.h"
 #include "workbench/OwnerNumberForm.h"

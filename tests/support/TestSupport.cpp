@@ -1,6 +1,6 @@
 #include "support/TestSupport.h"
 
-#include "app/Module1.h"
+#include "startup/Module1.h"
 #include "core/ProgramEnd.h"
 
 #include <QApplication>

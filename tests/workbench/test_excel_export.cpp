@@ -1,11 +1,11 @@
 // The Excel export: the workbook read back with a real reader (openpyxl), the file-name rules,
 // the overwrite question, cancel and write failures, driven through the workbench's button.
-#include "app/Module1.h"
+#include "startup/Module1.h"
 #include "core/RuntimeError.h"
 #include "core/XlsxWorkbook.h"
 #include "engine/GridBuilders.h"
-#include "platform/FileDialog.h"
-#include "platform/FlexGrid.h"
+#include "widgets/FileDialog.h"
+#include "widgets/FlexGrid.h"
 #include "support/TestSupport.h"
 #include "support/Workbench.h"
 #include "workbench/ExcelExport.h"

@@ -1,10 +1,10 @@
 // The workbench driven as a user drives it, on a demo database.
-#include "app/Module1.h"
+#include "startup/Module1.h"
 #include "core/Twips.h"
 #include "engine/GridBuilders.h"
 #include "main_window/MainWindow.h"
-#include "platform/FlexGrid.h"
-#include "platform/TwipsGeometry.h"
+#include "widgets/FlexGrid.h"
+#include "widgets/TwipsGeometry.h"
 #include "support/TestSupport.h"
 #include "support/Workbench.h"
 #include "workbench/OwnerNumberForm.h"

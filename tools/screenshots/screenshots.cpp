@@ -1,12 +1,12 @@
 // Drives the real windows on a fresh demo database and saves what a user sees:
 //   chengling-screenshots <folder> [width height]
 #include "DemoData.h"
-#include "app/Module1.h"
+#include "startup/Module1.h"
 #include "core/Fonts.h"
 #include "main_window/MainWindow.h"
-#include "platform/MessageBox.h"
+#include "widgets/MessageBox.h"
 #include "engine/GridBuilders.h"
-#include "platform/FlexGrid.h"
+#include "widgets/FlexGrid.h"
 #include "workbench/GridFindBar.h"
 #include "workbench/OwnerNumberForm.h"
 

@@ -1,7 +1,7 @@
 #include "core/Fonts.h"
 #include "core/RuntimeError.h"
 #include "core/Twips.h"
-#include "platform/FlexGrid.h"
+#include "widgets/FlexGrid.h"
 
 #include "support/TestSupport.h"
 #include <QAbstractItemModelTester>

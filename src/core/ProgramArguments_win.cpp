@@ -1,4 +1,4 @@
-#include "platform/ProgramArguments.h"
+#include "core/ProgramArguments.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "platform/TwipsGeometry.h"
+#include "widgets/TwipsGeometry.h"
 
 #include "core/Twips.h"
 

@@ -1,11 +1,11 @@
-#include "app/Module1.h"
-#include "app/Module1_p.h"
+#include "startup/Module1.h"
+#include "startup/Module1_p.h"
 
-#include "app/StartupArgument.h"
+#include "startup/StartupArgument.h"
 #include "core/ConnectionString.h"
 #include "core/ProgramEnd.h"
 #include "core/Settings.h"
-#include "platform/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <array>
 #include <memory>

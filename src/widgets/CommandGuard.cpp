@@ -1,7 +1,7 @@
-#include "platform/CommandGuard.h"
+#include "widgets/CommandGuard.h"
 
 #include "core/RuntimeError.h"
-#include "platform/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QApplication>
 #include <new>

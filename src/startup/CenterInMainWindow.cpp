@@ -1,4 +1,4 @@
-#include "app/CenterInMainWindow.h"
+#include "startup/CenterInMainWindow.h"
 
 #include "core/Twips.h"
 

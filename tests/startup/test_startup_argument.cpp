@@ -1,4 +1,4 @@
-#include "app/StartupArgument.h"
+#include "startup/StartupArgument.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "platform/FileDialog.h"
+#include "widgets/FileDialog.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,4 +1,4 @@
-#include "platform/MachineSettings.h"
+#include "core/MachineSettings.h"
 
 std::unique_ptr<QSettings> machineSettingsStore()
 {

@@ -1,5 +1,5 @@
 #include "core/RuntimeError.h"
-#include "platform/CommandGuard.h"
+#include "widgets/CommandGuard.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>

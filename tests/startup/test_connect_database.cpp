@@ -1,8 +1,8 @@
 // Start-up end to end: which connection string is used, the failure messages and their
 // order, the end of the program, and the settings store as people write it.
-#include "app/Module1.h"
-#include "app/Module1_p.h"
-#include "app/QtTranslation.h"
+#include "startup/Module1.h"
+#include "startup/Module1_p.h"
+#include "startup/QtTranslation.h"
 #include "core/ConnectionString.h"
 #include "core/Settings.h"
 #include "support/TestSupport.h"
