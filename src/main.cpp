@@ -1,9 +1,9 @@
+#include "core/Fonts.h"
+#include "core/ProgramArguments.h"
+#include "main_window/MainWindow.h"
 #include "startup/Module1.h"
 #include "startup/QtTranslation.h"
 #include "startup/StartupArgument.h"
-#include "core/Fonts.h"
-#include "main_window/MainWindow.h"
-#include "core/ProgramArguments.h"
 
 #include <QApplication>
 #include <cstdio>

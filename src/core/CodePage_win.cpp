@@ -11,8 +11,8 @@ bool codePageHolds(const QString& text, int codePage)
     const int length = int(text.size());
     BOOL usedDefault = FALSE;
     // No best fit: a look-alike stored in place of the character is a different number.
-    const int bytes = WideCharToMultiByte(UINT(codePage), WC_NO_BEST_FIT_CHARS, wide, length, nullptr, 0, nullptr,
-                                          &usedDefault);
+    const int bytes =
+        WideCharToMultiByte(UINT(codePage), WC_NO_BEST_FIT_CHARS, wide, length, nullptr, 0, nullptr, &usedDefault);
     if (bytes <= 0 || usedDefault)
         return false;
     std::string narrow(size_t(bytes), '\0');

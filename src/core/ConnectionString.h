@@ -33,4 +33,3 @@ QString connectionStringValue(const QString& value);
 // The same for a value the template writes between single quotes: the single-quoted form
 // unless that would break, then the double-quoted one.
 QString connectionStringSingleQuoted(const QString& value);
-

@@ -32,9 +32,9 @@ void KeysetRow::update()
             sets << c + QStringLiteral(" = '") + sqlEscape(v) + u'\'';
         // The row read may have been deleted since by another user: then it is added again,
         // so that what the user saved is stored.
-        if (m_connection->execute(QStringLiteral("Update %1 Set %2 Where %3 = '%4'")
-                                      .arg(m_table, sets.join(QStringLiteral(", ")), m_keyColumn,
-                                           sqlEscape(m_keyValue))) == 0) {
+        if (m_connection->execute(
+                QStringLiteral("Update %1 Set %2 Where %3 = '%4'")
+                    .arg(m_table, sets.join(QStringLiteral(", ")), m_keyColumn, sqlEscape(m_keyValue))) == 0) {
             bool keyed = false;
             for (const auto& pair : std::as_const(m_values))
                 keyed = keyed || pair.first.compare(m_keyColumn, Qt::CaseInsensitive) == 0;

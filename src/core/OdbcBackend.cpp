@@ -36,7 +36,7 @@ struct Diagnostics
     long native = 0;
     QString sqlState;
     QString description;
-    bool lost = false; // the link to the server is gone
+    bool lost = false;   // the link to the server is gone
     long lostNative = 0; // the number that said so, and its state
     QString lostState;
 };
@@ -432,8 +432,7 @@ std::unique_ptr<RowSource> OdbcConnection::query(const QString& sql)
     return std::make_unique<OdbcRows>(statement.release(), m_link);
 }
 
-void OdbcConnection::execute(const QString& sql, const std::function<void(int, qint64)>& ran,
-                             RequestFailure* failure)
+void OdbcConnection::execute(const QString& sql, const std::function<void(int, qint64)>& ran, RequestFailure* failure)
 {
     m_link->checkNotLost();
     StatementHandle statement(m_dbc);

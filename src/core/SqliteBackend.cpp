@@ -113,8 +113,7 @@ void sqliteCheckFile(sqlite3* handle)
     // closing it would drop every POSIX lock this process holds on it, and another program closing
     // the file would then delete the write-ahead log our writes still go to.
     sqlite3_file* open = nullptr;
-    if (sqlite3_file_control(handle, "main", SQLITE_FCNTL_FILE_POINTER, &open) != SQLITE_OK || !open ||
-        !open->pMethods)
+    if (sqlite3_file_control(handle, "main", SQLITE_FCNTL_FILE_POINTER, &open) != SQLITE_OK || !open || !open->pMethods)
         throw failure(SQLITE_READONLY_DBMOVED, file);
     char header[16] = {};
     const int rc = open->pMethods->xRead(open, header, sizeof header, 0);

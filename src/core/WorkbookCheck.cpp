@@ -182,7 +182,8 @@ void verifyWorkbookPackage(const QString& file, const QList<int>& sheetRows, con
         for (int k = 0; k < sheetRows.size(); ++k) {
             const qint64 rows = parts.value(QStringLiteral("xl/worksheets/sheet%1.xml").arg(k + 1)).rows;
             if (rows != sheetRows[k])
-                throw Broken{QStringLiteral("第 %1 个工作表应有 %2 行，实有 %3 行").arg(k + 1).arg(sheetRows[k]).arg(rows)};
+                throw Broken{
+                    QStringLiteral("第 %1 个工作表应有 %2 行，实有 %3 行").arg(k + 1).arg(sheetRows[k]).arg(rows)};
         }
     } catch (const Broken& b) {
         throw broken(b.what);

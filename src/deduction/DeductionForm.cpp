@@ -1,11 +1,11 @@
 #include "deduction/DeductionForm.h"
 
-#include "startup/CenterInMainWindow.h"
-#include "startup/Module1.h"
 #include "core/DeductionValue.h"
 #include "core/Fonts.h"
 #include "core/Twips.h"
 #include "engine/Statements.h"
+#include "startup/CenterInMainWindow.h"
+#include "startup/Module1.h"
 #include "widgets/CommandGuard.h"
 #include "widgets/MessageBox.h"
 
@@ -144,7 +144,8 @@ void DeductionForm::showStoredSetting()
                     Text1[0]->setText(stored.cycle);
                     // A value cut short by another program: say which, rather than show half of it.
                     if (!stored.complete)
-                        throw RuntimeError(ErrorNumber::SubscriptOutOfRange, QStringLiteral("设置值不完整（") + text + QStringLiteral("）"));
+                        throw RuntimeError(ErrorNumber::SubscriptOutOfRange,
+                                           QStringLiteral("设置值不完整（") + text + QStringLiteral("）"));
                     Text1[1]->setText(stored.months);
                 }
             }

@@ -272,4 +272,3 @@ QString ResaleCounts::letter(const QString& roomId) const
     const QVariant count = whole ? m_counts.value(n) : m_otherCounts.value(id);
     return count.isValid() ? resaleLetter(toInteger16(count)) : QStringLiteral("A");
 }
-

@@ -79,4 +79,3 @@ private:
     QHash<qlonglong, QVariant> m_counts;    // rooms with a whole-number id
     QHash<QString, QVariant> m_otherCounts; // any other id, by its text
 };
-

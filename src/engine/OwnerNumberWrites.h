@@ -11,16 +11,15 @@
 // as the statements write it: one read-only request per 1,000 owners.
 QHash<QString, QString> currentNumbersOf(Connection& conn, const QStringList& ownerIds);
 
-
 // The characters of a number that the database's code page cannot hold (empty: it can).
 QString charactersLost(const QString& number, int codePage);
 
 // What a run of save or clear statements did to each grid row it wrote.
 struct WriteOutcome
 {
-    int written = 0;       // rows whose statement changed an owner
-    QList<int> notFound;   // grid rows whose statement changed no owner
-    QList<int> several;    // grid rows whose ZH_ID names more than one owner
+    int written = 0;     // rows whose statement changed an owner
+    QList<int> notFound; // grid rows whose statement changed no owner
+    QList<int> several;  // grid rows whose ZH_ID names more than one owner
 
     // Counts statement `row`'s result: `changed` owners (-1: the driver did not say).
     void count(int row, qint64 changed);

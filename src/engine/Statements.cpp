@@ -42,7 +42,8 @@ QString gridSql(SqlDialect dialect, const QString& officeCode, const QString& bu
            QStringLiteral(" Left Join 业主表 On 室表.S_ID = 业主表.S_ID") + QStringLiteral(" Where  管理处 ='") +
            sqlEscape(officeCode) + QStringLiteral("'") + QStringLiteral(" And 楼表.L_ID in (") +
            idList(buildingList.split(u',')) + QStringLiteral(")") + QStringLiteral(" And 业主表.说明='新进户'") +
-           (existing ? QStringLiteral(" And 业主表.业主编号 Is Not Null") : QStringLiteral(" And 业主表.业主编号 Is Null")) +
+           (existing ? QStringLiteral(" And 业主表.业主编号 Is Not Null")
+                     : QStringLiteral(" And 业主表.业主编号 Is Null")) +
            QStringLiteral(" Order By Len(地址1),地址1,len(地址2),地址2,len(地址3),地址3,len(地址4),地址4, 室");
 }
 } // namespace
@@ -126,7 +127,8 @@ QString storedNumbersSql(const QString& officeCode, GridNumbers grid)
 QString ownersSql(SqlDialect dialect, const QStringList& ownerIds)
 {
     return QStringLiteral("Select 业主表.ZH_ID, 业主表.姓名, ") + addressExpression(dialect) + u' ' +
-           concatOperator(dialect) + QStringLiteral(" (Case When 室表.室 Is Not Null Then 室表.室 Else '' End) as 地址") +
+           concatOperator(dialect) +
+           QStringLiteral(" (Case When 室表.室 Is Not Null Then 室表.室 Else '' End) as 地址") +
            QStringLiteral(
                " From 业主表 Left Join 室表 On 室表.S_ID = 业主表.S_ID Left Join 楼表 On 楼表.L_ID = 室表.L_ID") +
            QStringLiteral(" Where 业主表.ZH_ID In (") + idList(ownerIds) + u')';
@@ -137,8 +139,8 @@ QString currentNumbersSql(const QStringList& ownerIdCells)
     QStringList ids;
     for (const QString& cell : ownerIdCells)
         ids << ownerIdText(cell);
-    return QStringLiteral("Select ZH_ID, 业主编号 From 业主表 Where 业主编号 Is Not Null And ZH_ID In (") + idList(ids) +
-           u')';
+    return QStringLiteral("Select ZH_ID, 业主编号 From 业主表 Where 业主编号 Is Not Null And ZH_ID In (") +
+           idList(ids) + u')';
 }
 
 QString privilegeQuery(const QString& postCode, const QString& memo)

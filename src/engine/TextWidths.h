@@ -41,7 +41,7 @@ private:
     QFontMetricsF m_exact;
     bool m_uniformDigits = false;
     qreal m_digitAdvance = 0;
-    std::vector<int> m_digitRuns; // width of a run of n digits, -1 not yet measured
+    std::vector<int> m_digitRuns;       // width of a run of n digits, -1 not yet measured
     std::vector<signed char> m_neutral; // per UTF-16 unit: -1 not yet known, else 0 or 1
     QHash<QString, int> m_widths;
 };

@@ -1,11 +1,11 @@
 #include "main_window/AboutForm.h"
 
-#include "startup/CenterInMainWindow.h"
 #include "core/Fonts.h"
 #include "core/Twips.h"
 #include "main_window/ExternalProgram.h"
 #include "main_window/Resources.h"
 #include "main_window/SystemInfoTool.h"
+#include "startup/CenterInMainWindow.h"
 #include "widgets/CommandGuard.h"
 #include "widgets/MessageBox.h"
 

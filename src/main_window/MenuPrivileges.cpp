@@ -1,7 +1,7 @@
 #include "main_window/MenuPrivileges.h"
 
-#include "startup/Module1.h"
 #include "engine/Statements.h"
+#include "startup/Module1.h"
 #include "widgets/MessageBox.h"
 
 #include <QAction>

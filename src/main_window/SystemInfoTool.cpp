@@ -1,7 +1,7 @@
 #include "main_window/SystemInfoTool.h"
 
-#include "main_window/ExternalProgram.h"
 #include "core/MachineSettings.h"
+#include "main_window/ExternalProgram.h"
 
 #include <QDir>
 #include <QFileInfo>

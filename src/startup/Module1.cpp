@@ -1,10 +1,10 @@
 #include "startup/Module1.h"
 #include "startup/Module1_p.h"
 
-#include "startup/StartupArgument.h"
 #include "core/ConnectionString.h"
 #include "core/ProgramEnd.h"
 #include "core/Settings.h"
+#include "startup/StartupArgument.h"
 #include "widgets/MessageBox.h"
 
 #include <array>

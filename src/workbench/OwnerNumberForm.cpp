@@ -1,10 +1,10 @@
 #include "workbench/OwnerNumberForm.h"
 
-#include "startup/Module1.h"
 #include "core/Fonts.h"
 #include "core/Twips.h"
 #include "engine/GridBuilders.h"
 #include "engine/WorkbenchCommands.h"
+#include "startup/Module1.h"
 #include "widgets/CommandGuard.h"
 #include "widgets/FileDialog.h"
 #include "widgets/FlexGrid.h"
@@ -62,7 +62,6 @@ QIcon buildingIcon()
     p.drawRect(7, 12, 2, 3);
     return QIcon(pm);
 }
-
 
 // The hourglass while a command reads, whatever way the command ends.
 class WaitCursor
@@ -188,7 +187,6 @@ void OwnerNumberForm::showEvent(QShowEvent* event)
             frame->showMaximized();
     }
 }
-
 
 void OwnerNumberForm::closeEvent(QCloseEvent* event)
 {

@@ -299,16 +299,16 @@ void OwnerNumberFormUi::placeExtras()
 {
     duplicateNote->adjustSize();
     duplicateNote->move(Label3->x() + Label3->width() + 24,
-                          Label3->y() + (Label3->height() - duplicateNote->height()) / 2);
+                        Label3->y() + (Label3->height() - duplicateNote->height()) / 2);
     findButton->adjustSize();
     findButton->move(MSFlexGrid1->x() + MSFlexGrid1->width() - findButton->width(),
-                       Label3->y() + (Label3->height() - findButton->height()) / 2);
+                     Label3->y() + (Label3->height() - findButton->height()) / 2);
     const int gridBottom = Picture3->height() - twipsToPixels(60);
     if (findBar->isVisible()) {
         const int barHeight = findBar->sizeHint().height();
         MSFlexGrid1->resize(MSFlexGrid1->width(), std::max(0, gridBottom - MSFlexGrid1->y() - barHeight));
         findBar->setGeometry(MSFlexGrid1->x(), MSFlexGrid1->y() + MSFlexGrid1->height(), MSFlexGrid1->width(),
-                               barHeight);
+                             barHeight);
     } else {
         MSFlexGrid1->resize(MSFlexGrid1->width(), std::max(0, gridBottom - MSFlexGrid1->y()));
     }

@@ -1,7 +1,7 @@
 #include "core/ConnectionString_p.h"
-#include "core/OdbcConnectionString_p.h"
 #include "core/Database.h"
 #include "core/OdbcConnectionString.h"
+#include "core/OdbcConnectionString_p.h"
 
 #include <QtTest>
 
@@ -195,8 +195,9 @@ private slots:
             << QStringLiteral("DRIVER=FreeTDS;SERVER=db;UID=;PWD=a}b{c;") + tail;
         QTest::newRow("= stays bare") << QStringLiteral("Provider=SQLOLEDB;Driver=SQLite3;Database=/tmp/a=b.db")
                                       << QStringLiteral("DRIVER=SQLite3;DATABASE=/tmp/a=b.db;UID=;PWD=;");
-        QTest::newRow("Chinese database and password") << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Password=密码pw;Initial Catalog=物业库一")
-                                                       << QStringLiteral("DRIVER=FreeTDS;SERVER=db;DATABASE=物业库一;UID=;PWD=密码pw;") + tail;
+        QTest::newRow("Chinese database and password")
+            << QStringLiteral("Provider=SQLOLEDB;Data Source=db;Password=密码pw;Initial Catalog=物业库一")
+            << QStringLiteral("DRIVER=FreeTDS;SERVER=db;DATABASE=物业库一;UID=;PWD=密码pw;") + tail;
         // Microsoft's drivers read every server form themselves; 18 would insist on encryption.
         QTest::newRow("driver 18") << QStringLiteral("Provider=SQLOLEDB;Driver='ODBC Driver 18 for SQL Server';"
                                                      "Data Source=(local)\\SQLEXPRESS;User ID=sa;Password=pw")

@@ -60,7 +60,8 @@ private slots:
         QTest::newRow("unknown host") << false << 20013L << "08001"
                                       << "Unknown host machine name." << 20013L << "找不到数据库服务器";
         QTest::newRow("rejected by the server, by state only")
-            << false << 0L << "08004" << "Server rejected the connection" << 0L << "无法连接到数据库服务器";
+            << false << 0L << "08004"
+            << "Server rejected the connection" << 0L << "无法连接到数据库服务器";
         QTest::newRow("link failure") << false << 0L << "08S01"
                                       << "Communication link failure" << 0L << "连接已中断";
         QTest::newRow("link failure, lower case") << false << 0L << "08s02"

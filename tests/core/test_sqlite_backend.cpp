@@ -224,8 +224,9 @@ private slots:
         const auto python = [&db](const QString& code) {
             QProcess p;
             p.start(QStringLiteral("/usr/bin/python3"),
-                    {QStringLiteral("-c"), QStringLiteral("import sqlite3, sys\nc = sqlite3.connect(sys.argv[1])\n") +
-                                               code + QStringLiteral("\nc.close()"),
+                    {QStringLiteral("-c"),
+                     QStringLiteral("import sqlite3, sys\nc = sqlite3.connect(sys.argv[1])\n") + code +
+                         QStringLiteral("\nc.close()"),
                      db.path()});
             p.waitForFinished();
             return QString::fromUtf8(p.readAllStandardOutput()).trimmed() +

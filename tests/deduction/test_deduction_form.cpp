@@ -1,8 +1,8 @@
-#include "startup/CenterInMainWindow.h"
-#include "startup/Module1.h"
 #include "core/Fonts.h"
 #include "core/Twips.h"
 #include "deduction/DeductionForm.h"
+#include "startup/CenterInMainWindow.h"
+#include "startup/Module1.h"
 #include "support/TestSupport.h"
 
 #include <QComboBox>

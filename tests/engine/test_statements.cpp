@@ -1,8 +1,8 @@
 #include "core/FlexGridModel.h"
 #include "engine/GridBuilders.h"
+#include "engine/OwnerNumberWrites.h"
 #include "engine/Statements.h"
 #include "engine/WorkbenchCommands.h"
-#include "engine/OwnerNumberWrites.h"
 
 #include <QtTest>
 
@@ -78,39 +78,43 @@ private slots:
     {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("moved-out counts") << resaleCountsSql(QStringLiteral("3,7"))
-                                          << QStringLiteral("Select 业主表.S_ID, COUNT(业主表.zh_id) as 转卖次数 From 业主表 "
-                                                            "Where 业主表.说明='迁出' And 业主表.S_ID In (Select 室表.S_ID "
-                                                            "From 室表 Where 室表.L_ID in (3,7)) Group By 业主表.S_ID");
-        QTest::newRow("stored numbers, like escaped") << storedNumbersSql(QStringLiteral("1_4%"))
-                                                      << QStringLiteral("Select 业主编号, ZH_ID From 业主表 Where 业主编号 "
-                                                                        "Like '1!_4!%%' Escape '!'");
+        QTest::newRow("moved-out counts")
+            << resaleCountsSql(QStringLiteral("3,7"))
+            << QStringLiteral("Select 业主表.S_ID, COUNT(业主表.zh_id) as 转卖次数 From 业主表 "
+                              "Where 业主表.说明='迁出' And 业主表.S_ID In (Select 室表.S_ID "
+                              "From 室表 Where 室表.L_ID in (3,7)) Group By 业主表.S_ID");
+        QTest::newRow("stored numbers, like escaped")
+            << storedNumbersSql(QStringLiteral("1_4%"))
+            << QStringLiteral("Select 业主编号, ZH_ID From 业主表 Where 业主编号 "
+                              "Like '1!_4!%%' Escape '!'");
         QTest::newRow("stored numbers held twice")
             << storedNumbersSql(QStringLiteral("14"), GridNumbers::Stored)
             << QStringLiteral("Select 业主编号, ZH_ID From 业主表 Where 业主编号 In (Select 业主编号 From 业主表 Where "
                               "业主编号 Like '14%' Escape '!' Group By 业主编号 Having Count(*) > 1)");
         QTest::newRow("owners") << ownersSql(SqlDialect::SQLite, {QStringLiteral("5"), QStringLiteral("6")})
-                                << QStringLiteral("Select 业主表.ZH_ID, 业主表.姓名, (Case When [地址1] Is Not Null Then "
-                                                  "[地址1] Else '' End) || (Case When [字1] Is Not Null Then [字1] Else '' "
-                                                  "End) || (Case When [地址2] Is Not Null Then [地址2] Else '' End) || "
-                                                  "(Case When [字2] Is Not Null Then [字2] Else '' End) || (Case When "
-                                                  "[地址3] Is Not Null Then [地址3] Else '' End) || (Case When [字3] Is "
-                                                  "Not Null Then [字3] Else '' End) || (Case When [地址4] Is Not Null "
-                                                  "Then [地址4] Else '' End) || (Case When [字4] Is Not Null Then [字4] "
-                                                  "Else '' End) || (Case When 室表.室 Is Not Null Then 室表.室 Else '' "
-                                                  "End) as 地址 From 业主表 Left Join 室表 On 室表.S_ID = 业主表.S_ID "
-                                                  "Left Join 楼表 On 楼表.L_ID = 室表.L_ID Where 业主表.ZH_ID In (5,6)");
+                                << QStringLiteral(
+                                       "Select 业主表.ZH_ID, 业主表.姓名, (Case When [地址1] Is Not Null Then "
+                                       "[地址1] Else '' End) || (Case When [字1] Is Not Null Then [字1] Else '' "
+                                       "End) || (Case When [地址2] Is Not Null Then [地址2] Else '' End) || "
+                                       "(Case When [字2] Is Not Null Then [字2] Else '' End) || (Case When "
+                                       "[地址3] Is Not Null Then [地址3] Else '' End) || (Case When [字3] Is "
+                                       "Not Null Then [字3] Else '' End) || (Case When [地址4] Is Not Null "
+                                       "Then [地址4] Else '' End) || (Case When [字4] Is Not Null Then [字4] "
+                                       "Else '' End) || (Case When 室表.室 Is Not Null Then 室表.室 Else '' "
+                                       "End) as 地址 From 业主表 Left Join 室表 On 室表.S_ID = 业主表.S_ID "
+                                       "Left Join 楼表 On 楼表.L_ID = 室表.L_ID Where 业主表.ZH_ID In (5,6)");
         QTest::newRow("numbers held now, ids as written")
             << currentNumbersSql({QStringLiteral("5"), QStringLiteral("12abc")})
             << QStringLiteral("Select ZH_ID, 业主编号 From 业主表 Where 业主编号 Is Not Null And ZH_ID In (5,12)");
-        QTest::newRow("privileges") << privilegeQuery(QStringLiteral("P'1"), QStringLiteral("物业配置"))
-                                    << QStringLiteral("SELECT DISTINCT 岗位权限设置.id , 岗位权限设置.组代号, 岗位权限设置.岗位代号, "
-                                                      "岗位权限设置.授权, GroupPrivilege.FormName, GroupPrivilege.Popedom "
-                                                      "FROM  岗位权限设置 INNER JOIN GroupPrivilege ON 岗位权限设置.组代号 = "
-                                                      "GroupPrivilege.GroupID Where 授权 = 1 AND 岗位代号='P''1' AND "
-                                                      "Memo='物业配置' ORDER BY GroupPrivilege.Popedom");
-        QTest::newRow("deduction setting") << deductionSettingSql()
-                                           << QStringLiteral("Select * From systemsetup Where code ='银行扣款方式'");
+        QTest::newRow("privileges")
+            << privilegeQuery(QStringLiteral("P'1"), QStringLiteral("物业配置"))
+            << QStringLiteral("SELECT DISTINCT 岗位权限设置.id , 岗位权限设置.组代号, 岗位权限设置.岗位代号, "
+                              "岗位权限设置.授权, GroupPrivilege.FormName, GroupPrivilege.Popedom "
+                              "FROM  岗位权限设置 INNER JOIN GroupPrivilege ON 岗位权限设置.组代号 = "
+                              "GroupPrivilege.GroupID Where 授权 = 1 AND 岗位代号='P''1' AND "
+                              "Memo='物业配置' ORDER BY GroupPrivilege.Popedom");
+        QTest::newRow("deduction setting")
+            << deductionSettingSql() << QStringLiteral("Select * From systemsetup Where code ='银行扣款方式'");
     }
     void readsAsTheDatabaseReceivesThem()
     {
@@ -147,7 +151,8 @@ private slots:
         grid.addItem(QStringLiteral("3\t\t\t14\tA\t003\t1\t5‒1\tA\t14A0031005‒1A\t1\t3\t103"));
         const WritePlan save = savePlan(grid);
         QCOMPARE(save.gridRows, (QList<int>{1, 3}));
-        QCOMPARE(save.statements.first(), saveOwnerNumberStatement(QStringLiteral("14A00310101A"), QStringLiteral("101")));
+        QCOMPARE(save.statements.first(),
+                 saveOwnerNumberStatement(QStringLiteral("14A00310101A"), QStringLiteral("101")));
         QCOMPARE(savePlan(grid, {3}).gridRows, QList<int>{1});
         const WritePlan clear = clearPlan(grid);
         QCOMPARE(clear.gridRows, (QList<int>{1, 2, 3}));
@@ -162,7 +167,8 @@ private slots:
         for (const auto& [row, changed] : QList<QPair<int, qint64>>{{1, 1}, {2, 0}, {3, 2}, {4, -1}})
             outcome.count(row, changed);
         QCOMPARE(outcome.written, 3);
-        QCOMPARE(writeOutcomeText(outcome), QStringLiteral("已写入 3 行；1 位业主未找到（已被删除？）；1 个 ZH_ID 对应多位业主"));
+        QCOMPARE(writeOutcomeText(outcome),
+                 QStringLiteral("已写入 3 行；1 位业主未找到（已被删除？）；1 个 ZH_ID 对应多位业主"));
     }
 };
 

@@ -7,8 +7,8 @@
 #include "FuzzInput.h"
 #include "OdbcReaders.h"
 #include "core/ConnectionString_p.h"
-#include "core/OdbcConnectionString_p.h"
 #include "core/Database.h"
+#include "core/OdbcConnectionString_p.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "startup/CenterInMainWindow.h"
 #include "core/Twips.h"
+#include "main_window/AboutForm.h"
 #include "main_window/ExternalProgram.h"
 #include "main_window/MainWindow.h"
 #include "main_window/SystemInfoTool.h"
-#include "main_window/AboutForm.h"
+#include "startup/CenterInMainWindow.h"
 #include "support/TestSupport.h"
 
 #include <QAction>

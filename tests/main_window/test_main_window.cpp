@@ -1,6 +1,6 @@
 #include "main_window/MainWindow.h"
-#include "widgets/CommandGuard.h"
 #include "support/TestSupport.h"
+#include "widgets/CommandGuard.h"
 
 #include <QAction>
 #include <QMdiArea>

@@ -1,7 +1,7 @@
-#include "startup/Module1.h"
 #include "engine/Statements.h"
 #include "main_window/MainWindow.h"
 #include "main_window/MenuPrivileges.h"
+#include "startup/Module1.h"
 #include "support/TestSupport.h"
 
 #include <QAction>

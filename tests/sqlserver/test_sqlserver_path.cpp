@@ -2,19 +2,19 @@
 // the stand-in server, once with NVARCHAR text and once with GBK VARCHAR text, with what reached
 // the server read from its request log.
 #include "DemoData.h"
-#include "startup/Module1.h"
 #include "core/Settings.h"
 #include "deduction/DeductionForm.h"
 #include "engine/DuplicateNumbers.h"
 #include "engine/GridBuilders.h"
 #include "engine/OwnerNumberRule.h"
-#include "engine/Statements.h"
 #include "engine/OwnerNumberWrites.h"
+#include "engine/Statements.h"
 #include "main_window/MainWindow.h"
 #include "main_window/MenuPrivileges.h"
-#include "widgets/FlexGrid.h"
+#include "startup/Module1.h"
 #include "support/StandIn.h"
 #include "support/TestSupport.h"
+#include "widgets/FlexGrid.h"
 #include "workbench/OwnerNumberForm.h"
 
 #include <QAction>
@@ -446,8 +446,8 @@ private slots:
         QTest::addColumn<QString>("report");
         QTest::newRow("owners deleted") << QStringLiteral("delete") << true
                                         << QStringLiteral("已写入 %1 行；2 位业主未找到（已被删除？）");
-        QTest::newRow("one id, two owners") << QStringLiteral("twin") << true
-                                            << QStringLiteral("已写入 %1 行；1 个 ZH_ID 对应多位业主");
+        QTest::newRow("one id, two owners")
+            << QStringLiteral("twin") << true << QStringLiteral("已写入 %1 行；1 个 ZH_ID 对应多位业主");
         QTest::newRow("saved by another user, skipped") << QStringLiteral("other") << true << QString();
         QTest::newRow("saved by another user, overwritten") << QStringLiteral("other") << false << QString();
         QTest::newRow("outside the code page") << QStringLiteral("dash") << true << QString();
@@ -486,7 +486,8 @@ private slots:
             int first = 1;
             while (grid->textMatrix(first, 9).isEmpty())
                 ++first;
-            m_db->exec(QStringLiteral("Delete From 业主表 Where ZH_ID In (%1, %2)").arg(owner, grid->textMatrix(first, 12)));
+            m_db->exec(
+                QStringLiteral("Delete From 业主表 Where ZH_ID In (%1, %2)").arg(owner, grid->textMatrix(first, 12)));
             gone = 2;
         } else if (change == QStringLiteral("twin")) {
             // A legacy table without a key: two owners under one id.
@@ -538,8 +539,7 @@ private slots:
             QVERIFY(model.cellToolTip(row, 9).contains(QStringLiteral("14B00101010A")));
         } else {
             QCOMPARE(texts.size(), 2);
-            QVERIFY2(texts.last().startsWith(report.arg(numbered - gone)),
-                     qPrintable(texts.last()));
+            QVERIFY2(texts.last().startsWith(report.arg(numbered - gone)), qPrintable(texts.last()));
             QVERIFY(model.cellBackColor(row, 9).isValid());
             QVERIFY(!model.cellToolTip(row, 9).isEmpty());
             QVERIFY(!form.findChild<QWidget*>(QStringLiteral("duplicateNote"))->isHidden());

@@ -1,10 +1,10 @@
 // Start-up end to end: which connection string is used, the failure messages and their
 // order, the end of the program, and the settings store as people write it.
+#include "core/ConnectionString.h"
+#include "core/Settings.h"
 #include "startup/Module1.h"
 #include "startup/Module1_p.h"
 #include "startup/QtTranslation.h"
-#include "core/ConnectionString.h"
-#include "core/Settings.h"
 #include "support/TestSupport.h"
 
 #include <QDialogButtonBox>

@@ -1,7 +1,7 @@
 #include "support/TestSupport.h"
 
-#include "startup/Module1.h"
 #include "core/ProgramEnd.h"
+#include "startup/Module1.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "widgets/MessageBox.h"
 #include "support/Fixtures.h"
+#include "widgets/MessageBox.h"
 
 #include <QList>
 #include <QObject>

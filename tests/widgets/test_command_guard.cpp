@@ -1,6 +1,6 @@
 #include "core/RuntimeError.h"
-#include "widgets/CommandGuard.h"
 #include "support/TestSupport.h"
+#include "widgets/CommandGuard.h"
 
 #include <QApplication>
 #include <QPushButton>

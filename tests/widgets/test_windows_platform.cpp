@@ -1,12 +1,12 @@
 // The platform layer's Windows side, on the real registry and file system (run under Wine by
 // tools/test-windows): the database settings the other programs write, the system-information
 // tool's keys, the SQL Server driver chosen among the installed ones, and exports to Chinese paths.
-#include "startup/Module1.h"
-#include "main_window/SystemInfoTool.h"
 #include "core/OdbcConnectionString.h"
 #include "core/RuntimeError.h"
 #include "core/Settings.h"
 #include "core/XlsxWorkbook.h"
+#include "main_window/SystemInfoTool.h"
+#include "startup/Module1.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

@@ -1,13 +1,13 @@
 // The Excel export: the workbook read back with a real reader (openpyxl), the file-name rules,
 // the overwrite question, cancel and write failures, driven through the workbench's button.
-#include "startup/Module1.h"
 #include "core/RuntimeError.h"
 #include "core/XlsxWorkbook.h"
 #include "engine/GridBuilders.h"
-#include "widgets/FileDialog.h"
-#include "widgets/FlexGrid.h"
+#include "startup/Module1.h"
 #include "support/TestSupport.h"
 #include "support/Workbench.h"
+#include "widgets/FileDialog.h"
+#include "widgets/FlexGrid.h"
 #include "workbench/ExcelExport.h"
 #include "workbench/OwnerNumberForm.h"
 
@@ -694,9 +694,10 @@ private slots:
         const Workbench ui(*form);
         ui.MSFlexGrid1->setRows(1);
         for (int i = 1; i <= kRooms; ++i)
-            ui.MSFlexGrid1->addItem(QStringLiteral("%1\t业主%1\t澄岭花园3幢1单元%1室\t14\tA\t003\t1\t%2\tA\t14A0031%2A\t31\t%1\t%1")
-                                        .arg(i)
-                                        .arg(i, 4, 10, QLatin1Char('0')));
+            ui.MSFlexGrid1->addItem(
+                QStringLiteral("%1\t业主%1\t澄岭花园3幢1单元%1室\t14\tA\t003\t1\t%2\tA\t14A0031%2A\t31\t%1\t%1")
+                    .arg(i)
+                    .arg(i, 4, 10, QLatin1Char('0')));
         const QString target = dirPath(QStringLiteral("报表.xlsx"));
         writeFile(target, "a good earlier export");
 
@@ -705,9 +706,9 @@ private slots:
         struct rlimit oldLimit = {};
         getrlimit(RLIMIT_FSIZE, &oldLimit);
         if (how == QStringLiteral("tmpfs")) {
-            if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
-                                                            QStringLiteral("-o"), QStringLiteral("size=64k"),
-                                                            QStringLiteral("tmpfs"), fullTmp.path()}) != 0)
+            if (QProcess::execute(QStringLiteral("mount"),
+                                  {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                   QStringLiteral("size=64k"), QStringLiteral("tmpfs"), fullTmp.path()}) != 0)
                 QSKIP("no tmpfs can be mounted here (needs root)");
             QFile filler(fullTmp.filePath(QStringLiteral("filler")));
             QVERIFY(filler.open(QIODevice::WriteOnly));

@@ -1,12 +1,12 @@
 // The workbench driven as a user drives it, on a demo database.
-#include "startup/Module1.h"
 #include "core/Twips.h"
 #include "engine/GridBuilders.h"
 #include "main_window/MainWindow.h"
-#include "widgets/FlexGrid.h"
-#include "widgets/TwipsGeometry.h"
+#include "startup/Module1.h"
 #include "support/TestSupport.h"
 #include "support/Workbench.h"
+#include "widgets/FlexGrid.h"
+#include "widgets/TwipsGeometry.h"
 #include "workbench/OwnerNumberForm.h"
 
 #include <QAction>
@@ -488,8 +488,8 @@ private slots:
         QTest::addColumn<QString>("report");
         QTest::newRow("owner deleted") << QStringLiteral("delete")
                                        << QStringLiteral("已写入 %1 行；1 位业主未找到（已被删除？）");
-        QTest::newRow("one id, two owners") << QStringLiteral("twin")
-                                            << QStringLiteral("已写入 %1 行；1 个 ZH_ID 对应多位业主");
+        QTest::newRow("one id, two owners")
+            << QStringLiteral("twin") << QStringLiteral("已写入 %1 行；1 个 ZH_ID 对应多位业主");
     }
     void saveReportsOwnersNotFoundOrShared()
     {

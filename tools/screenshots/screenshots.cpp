@@ -1,12 +1,12 @@
 // Drives the real windows on a fresh demo database and saves what a user sees:
 //   chengling-screenshots <folder> [width height]
 #include "DemoData.h"
-#include "startup/Module1.h"
 #include "core/Fonts.h"
-#include "main_window/MainWindow.h"
-#include "widgets/MessageBox.h"
 #include "engine/GridBuilders.h"
+#include "main_window/MainWindow.h"
+#include "startup/Module1.h"
 #include "widgets/FlexGrid.h"
+#include "widgets/MessageBox.h"
 #include "workbench/GridFindBar.h"
 #include "workbench/OwnerNumberForm.h"
 
@@ -16,10 +16,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
-#include <QToolButton>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <cstdio>
 
 namespace {
