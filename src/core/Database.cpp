@@ -192,7 +192,6 @@ void Connection::executeInOrder(const QStringList& statements, const std::functi
     for (int start = 0; start < statements.size(); start += kStatementsPerRequest) {
         const int count = std::min<int>(kStatementsPerRequest, statements.size() - start);
         const QString request = prefix + statements.mid(start, count).join(u';');
-        RequestFailure failure;
         try {
             m_odbc->execute(
                 request,
@@ -200,9 +199,11 @@ void Connection::executeInOrder(const QStringList& statements, const std::functi
                     if (i < count && written)
                         written(start + i, rows);
                 },
-                &failure);
-        } catch (const RuntimeError& e) {
-            throw WriteFailure(e, start + failure.statement, failure.lost ? start + count - 1 : -1);
+                count);
+        } catch (const WriteFailure& e) {
+            // Numbered in the whole list, not in the request.
+            throw WriteFailure(e, start + e.statement(),
+                               e.unconfirmedThrough() < 0 ? -1 : start + e.unconfirmedThrough());
         }
     }
 }

@@ -13,24 +13,6 @@
 struct sqlite3;
 class OdbcConnection;
 
-// A run of writes that stopped at a failing statement. The statements before `statement()` ran;
-// when the connection was lost in the middle of a request, those from `statement()` to
-// `unconfirmedThrough()` may have run as well, without word of it reaching us.
-class WriteFailure : public RuntimeError
-{
-public:
-    WriteFailure(const RuntimeError& error, int statement, int unconfirmedThrough)
-        : RuntimeError(error), m_statement(statement), m_unconfirmedThrough(unconfirmedThrough)
-    {
-    }
-    int statement() const { return m_statement; }
-    int unconfirmedThrough() const { return m_unconfirmedThrough; } // -1 when nothing is uncertain
-
-private:
-    int m_statement;
-    int m_unconfirmedThrough;
-};
-
 // The process-wide database connection's type: SQL Server through ODBC (FreeTDS), or an
 // existing SQLite file. All failures are thrown as RuntimeError with the driver's code and text.
 class Connection

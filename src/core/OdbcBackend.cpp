@@ -432,12 +432,13 @@ std::unique_ptr<RowSource> OdbcConnection::query(const QString& sql)
     return std::make_unique<OdbcRows>(statement.release(), m_link);
 }
 
-void OdbcConnection::execute(const QString& sql, const std::function<void(int, qint64)>& ran, RequestFailure* failure)
+void OdbcConnection::execute(const QString& sql, const std::function<void(int, qint64)>& ran, int statements)
 {
     m_link->checkNotLost();
     StatementHandle statement(m_dbc);
     std::optional<RuntimeError> first;
-    RequestFailure where;
+    int failed = 0;
+    bool lost = false;
     int index = 0;
     // Each row count is one statement that ran, an error one that did not; the request is read
     // to its end either way, since a statement-level error does not always end it.
@@ -461,20 +462,17 @@ void OdbcConnection::execute(const QString& sql, const std::function<void(int, q
             previousError = d.native == 0 ? d.description : QString();
             if (!first) {
                 first = m_link->failure(d);
-                where.statement = index;
+                failed = index;
             }
             if (d.lost) {
                 m_link->failure(d);
-                where.lost = true;
+                lost = true;
                 break;
             }
         }
         ++index;
         rc = SQLMoreResults(statement.get());
     }
-    if (first) {
-        if (failure)
-            *failure = where;
-        throw *first;
-    }
+    if (first)
+        throw WriteFailure(*first, failed, lost ? std::max(failed, statements - 1) : -1);
 }

@@ -7,15 +7,6 @@
 #include <functional>
 #include <memory>
 
-// A request that stopped at a failing statement. The statements before it ran (and were
-// reported); `lost` says the connection went away, so statements of the same request after the
-// last reported one may or may not have run.
-struct RequestFailure
-{
-    int statement = 0; // index within the request of the first statement not reported as run
-    bool lost = false;
-};
-
 struct OdbcLink;
 
 // SQL Server's path. On Linux the ODBC driver manager's narrow API with every text in UTF-8 both
@@ -42,13 +33,12 @@ public:
     // of the request is read when its rows are.
     std::unique_ptr<RowSource> query(const QString& sql);
 
-    // Runs a request to its end. `ran` is called with the index of each statement whose row
-    // count arrived, and that count (statements without one, such as SET, are not counted;
-    // -1 when the driver gives none). On the first
-    // failure the rest of the request is still read, then the failure is thrown, with `failure`
-    // (if given) saying where it stopped.
-    void execute(const QString& sql, const std::function<void(int, qint64)>& ran = {},
-                 RequestFailure* failure = nullptr);
+    // Runs a request of `statements` statements to its end. `ran` is called with the index of each
+    // statement whose row count arrived, and that count (statements without one, such as SET, are
+    // not counted; -1 when the driver gives none). On the first failure the rest of the request is
+    // still read, then the failure is thrown as WriteFailure numbered within the request; when the
+    // link was lost, the rest of the request is unconfirmed.
+    void execute(const QString& sql, const std::function<void(int, qint64)>& ran = {}, int statements = 1);
 
 private:
     void* m_env = nullptr;

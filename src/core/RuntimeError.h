@@ -59,3 +59,22 @@ private:
 
 // The text of the run-time error box for a failure: "运行时错误 'n':" CR LF CR LF description.
 QString runtimeErrorText(long number, const QString& description);
+
+// A run of writes that stopped at a failing statement: the one result of a failed write, from the
+// driver to the message. The statements before `statement()` ran; when the connection was lost in
+// the middle of a request, those from `statement()` to `unconfirmedThrough()` may have run as well,
+// without word of it reaching us. Statements are numbered in the list the caller gave.
+class WriteFailure : public RuntimeError
+{
+public:
+    WriteFailure(const RuntimeError& error, int statement, int unconfirmedThrough)
+        : RuntimeError(error), m_statement(statement), m_unconfirmedThrough(unconfirmedThrough)
+    {
+    }
+    int statement() const { return m_statement; }
+    int unconfirmedThrough() const { return m_unconfirmedThrough; } // -1 when nothing is uncertain
+
+private:
+    int m_statement;
+    int m_unconfirmedThrough;
+};
