@@ -403,16 +403,8 @@ void OwnerNumberForm::Command3_Click()
             } catch (const RuntimeError& e) {
                 throw e.withContext(QStringLiteral("已写入 0 行，保存前读取业主编号时出错。"));
             }
-            FlexGridModel& grid = m_ui.MSFlexGrid1->gridModel();
-            GridRedrawOff redrawOff(grid);
-            try {
-                outcome = runWritePlan(gConn(), savePlan(grid, skipped), {}, &outcome);
-            } catch (const RuntimeError&) {
-                // Rows already written stay written; save stays enabled so the user can try again.
-                markOutcome(outcome);
-                throw;
-            }
-            markOutcome(outcome);
+            // Rows already written stay written; after a failure save stays enabled to try again.
+            outcome = writeAndMark(savePlan(m_ui.MSFlexGrid1->gridModel(), skipped));
         }
         reportOutcome(outcome, QStringLiteral("业主编号保存完毕！"));
         lock.setEnabledAfter(m_ui.Command3, false);
@@ -443,6 +435,20 @@ QSet<int> OwnerNumberForm::rowsSavedByOthers(PleaseWait& panel)
         for (auto it = taken.constBegin(); it != taken.constEnd(); ++it)
             rows.insert(it.key());
     return rows;
+}
+
+WriteOutcome OwnerNumberForm::writeAndMark(const WritePlan& plan, const std::function<void(int)>& afterRow)
+{
+    GridRedrawOff redrawOff(m_ui.MSFlexGrid1->gridModel());
+    WriteOutcome outcome;
+    try {
+        runWritePlan(gConn(), plan, afterRow, &outcome);
+    } catch (const RuntimeError&) {
+        markOutcome(outcome);
+        throw;
+    }
+    markOutcome(outcome);
+    return outcome;
 }
 
 void OwnerNumberForm::markOutcome(const WriteOutcome& outcome)
@@ -478,19 +484,9 @@ void OwnerNumberForm::Command6_Click()
         return;
     RunCommand([this] {
         CommandLock lock(m_ui.inputControls());
-        WriteOutcome outcome;
-        {
-            FlexGridModel& grid = m_ui.MSFlexGrid1->gridModel();
-            GridRedrawOff redrawOff(grid);
-            const auto emptied = [&grid](int r) { grid.setTextMatrix(r, GridColumn::OwnerNumber, QString()); };
-            try {
-                outcome = runWritePlan(gConn(), clearPlan(grid), emptied, &outcome);
-            } catch (const RuntimeError&) {
-                markOutcome(outcome);
-                throw;
-            }
-            markOutcome(outcome);
-        }
+        FlexGridModel& grid = m_ui.MSFlexGrid1->gridModel();
+        const WriteOutcome outcome = writeAndMark(
+            clearPlan(grid), [&grid](int r) { grid.setTextMatrix(r, GridColumn::OwnerNumber, QString()); });
         reportOutcome(outcome, QStringLiteral("业主编号清除完毕！"));
         lock.setEnabledAfter(m_ui.Command6, false);
     });

@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 
 struct WriteOutcome;
 class QColor;
@@ -51,6 +52,9 @@ private:
     void markProblems(bool generate);
     // The rows another user has numbered since the grid was made, marked; those to skip.
     QSet<int> rowsSavedByOthers(class PleaseWait& panel);
+    // Runs a save or clear plan with redraw off; the rows not written as planned are marked
+    // however it ends.
+    WriteOutcome writeAndMark(const struct WritePlan& plan, const std::function<void(int)>& afterRow = {});
     // The rows whose statement did not change exactly one owner, marked.
     void markOutcome(const WriteOutcome& outcome);
     // The done text when every statement changed one owner; otherwise what happened instead.
