@@ -69,8 +69,16 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption)
 
 void OwnerNumberFormUi::setupUi(QWidget* form)
 {
-    const QFont normal = yaheiFont(9);
+    setupBanner(form);
+    setupOfficePane(form);
+    setupGridPane(form);
+    setupButtonBar(form);
+    setupStatusBar(form);
+}
 
+// The banner strip along the top.
+void OwnerNumberFormUi::setupBanner(QWidget* form)
+{
     Picture1 = picture(form, "Picture1", QColor(236, 240, 246));
     Tw::place(Picture1, 0, 0, 19110, 660);
     Label1[0] =
@@ -80,7 +88,12 @@ void OwnerNumberFormUi::setupUi(QWidget* form)
     Label1[1] =
         label(Picture1, QStringLiteral("Label1(1)"), QStringLiteral("业主编号管理"), yaheiFont(10.5, true), kDarkRed);
     Tw::place(Label1[1], 195, 135, 1260, 285);
+}
 
+// The left pane: the office, the buildings.
+void OwnerNumberFormUi::setupOfficePane(QWidget* form)
+{
+    const QFont normal = yaheiFont(9);
     Picture2 = picture(form, "Picture2");
     Tw::place(Picture2, 0, 660, 4440, 10470);
     Label1[3] = label(Picture2, QStringLiteral("Label1(3)"), QStringLiteral("管理处"), normal);
@@ -101,7 +114,12 @@ void OwnerNumberFormUi::setupUi(QWidget* form)
     Tw::place(TreeView1, 45, 810, 4320, 6360);
     Picture6 = picture(Picture2, "Picture6", kLightBlue);
     Tw::place(Picture6, 60, 9495, 4320, 60);
+}
 
+// The grid's pane with the please-wait panel and the added note line and find bar.
+void OwnerNumberFormUi::setupGridPane(QWidget* form)
+{
+    const QFont normal = yaheiFont(9);
     Picture3 = picture(form, "Picture3");
     Tw::place(Picture3, 4575, 1245, 14160, 6045);
     Label3 = label(Picture3, QStringLiteral("Label3"), QStringLiteral("管理处"), yaheiFont(10.5, true));
@@ -128,7 +146,12 @@ void OwnerNumberFormUi::setupUi(QWidget* form)
         label(Picture5, QStringLiteral("Label4"), QStringLiteral("正在生成业主编号，请稍等......"), yaheiFont(10.5));
     Tw::place(Label4, 1680, 240, 3330, 330);
     Picture5->hide();
+}
 
+// The button bar, its row scrolled sideways when the bar is too narrow for it.
+void OwnerNumberFormUi::setupButtonBar(QWidget* form)
+{
+    const QFont normal = yaheiFont(9);
     Picture4 = picture(form, "Picture4");
     Tw::place(Picture4, 4755, 8760, 12420, kBarHeight);
     // On a small screen or at a large scale factor the bar cannot show its whole row: the row then
@@ -167,7 +190,12 @@ void OwnerNumberFormUi::setupUi(QWidget* form)
     ProgressBar1->setTextVisible(false);
     Tw::place(ProgressBar1, 300, 285, 6255, 285);
     ProgressBar1->hide();
+}
 
+// The status bar's nine panels.
+void OwnerNumberFormUi::setupStatusBar(QWidget* form)
+{
+    const QFont normal = yaheiFont(9);
     StatusBar1 = new QStatusBar(form);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);

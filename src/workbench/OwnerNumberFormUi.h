@@ -71,6 +71,11 @@ struct OwnerNumberFormUi
     QList<QWidget*> buttonBar() const;
 
 private:
+    void setupBanner(QWidget* form);
+    void setupOfficePane(QWidget* form);
+    void setupGridPane(QWidget* form);
+    void setupButtonBar(QWidget* form);
+    void setupStatusBar(QWidget* form);
     double exitButtonFloor() const;
     double buttonRowMinimumWidth() const;
     void layOutButtonRow();
