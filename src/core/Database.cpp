@@ -124,8 +124,9 @@ qint64 Connection::execute(const QString& sql)
     }
     if (!isOpen())
         throw notOpen();
+    // A count the driver does not give makes the whole count unknown (-1), never 0.
     qint64 changed = 0;
-    m_odbc->execute(sql, [&changed](int, qint64 rows) { changed += std::max<qint64>(rows, 0); });
+    m_odbc->execute(sql, [&changed](int, qint64 rows) { changed = rows < 0 || changed < 0 ? -1 : changed + rows; });
     return changed;
 }
 

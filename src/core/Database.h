@@ -32,7 +32,7 @@ public:
     SqlDialect dialect() const { return m_dialect; }
     QString concat() const { return concatOperator(m_dialect); }
 
-    // Runs a statement; the rows it changed.
+    // Runs a statement; the rows it changed, -1 when the driver does not say.
     qint64 execute(const QString& sql);
     Recordset openRecordset(const QString& sql);
     KeysetRow openKeysetRow(const QString& table, const QString& keyColumn, const QString& keyValue);
