@@ -5,6 +5,10 @@
 #include <QStringList>
 
 namespace {
+// How many prefixes one statement asks for: a grid of every building of a large office stays a
+// request or two.
+constexpr qsizetype kPrefixesPerStatement = 200;
+
 // The grid's numbers, each with its first two rows: enough to tell a duplicate and to name the other
 // row, hashed once for both checks.
 struct NumberIndex
@@ -51,6 +55,22 @@ QList<StoredNumber> collidingWith(Connection& conn, const QString& officeCode, c
                                   const NumberIndex& index, GridNumbers grid);
 } // namespace
 
+QStringList collisionPrefixes(const QString& officeCode, const QList<GridNumber>& rows)
+{
+    // Office code, area letter and the three digits of the building: one prefix per building. Only
+    // the office's own numbers are looked for, as when the whole office is read.
+    QStringList prefixes;
+    QSet<QString> seen;
+    for (const GridNumber& r : rows) {
+        const QString prefix = r.number.left(officeCode.size() + 4);
+        if (!r.number.isEmpty() && r.number.startsWith(officeCode) && !seen.contains(prefix)) {
+            seen.insert(prefix);
+            prefixes << prefix;
+        }
+    }
+    return prefixes;
+}
+
 QHash<int, QString> duplicateNumbers(const QList<GridNumber>& rows, const QList<StoredNumber>& stored)
 {
     return marksOf(NumberIndex(rows), rows, stored);
@@ -79,8 +99,10 @@ QList<StoredNumber> collidingWith(Connection& conn, const QString& officeCode, c
 
     // An owner has one number: a stored one held by an owner of the grid is that row's own.
     QList<StoredNumber> colliding;
-    {
-        Recordset rs = conn.openRecordset(storedNumbersSql(officeCode, grid));
+    const QStringList prefixes = grid == GridNumbers::Proposed ? collisionPrefixes(officeCode, rows) : QStringList();
+    for (qsizetype start = 0; start == 0 || start < prefixes.size(); start += kPrefixesPerStatement) {
+        Recordset rs =
+            conn.openRecordset(storedNumbersSql(officeCode, grid, prefixes.mid(start, kPrefixesPerStatement)));
         const int number = rs.fieldIndex(QStringLiteral("业主编号"));
         const int owner = rs.fieldIndex(QStringLiteral("ZH_ID"));
         for (; !rs.eof(); rs.moveNext()) {

@@ -113,11 +113,21 @@ QString resaleCountsSql(const QString& buildingList)
            idList(buildingList.split(u',')) + QStringLiteral(")) Group By 业主表.S_ID");
 }
 
-QString storedNumbersSql(const QString& officeCode, GridNumbers grid)
+QString storedNumbersSql(const QString& officeCode, GridNumbers grid, const QStringList& prefixes)
 {
-    QString prefix = officeCode;
-    prefix.replace(u'!', QStringLiteral("!!")).replace(u'%', QStringLiteral("!%")).replace(u'_', QStringLiteral("!_"));
-    const QString like = QStringLiteral("业主编号 Like '") + sqlEscape(prefix) + QStringLiteral("%' Escape '!'");
+    const auto startsWith = [](QString prefix) {
+        prefix.replace(u'!', QStringLiteral("!!"))
+            .replace(u'%', QStringLiteral("!%"))
+            .replace(u'_', QStringLiteral("!_"));
+        return QStringLiteral("业主编号 Like '") + sqlEscape(prefix) + QStringLiteral("%' Escape '!'");
+    };
+    const QString like = startsWith(officeCode);
+    if (grid == GridNumbers::Proposed && !prefixes.isEmpty()) {
+        QStringList likes;
+        for (const QString& prefix : prefixes)
+            likes << startsWith(prefix);
+        return QStringLiteral("Select 业主编号, ZH_ID From 业主表 Where ") + likes.join(QStringLiteral(" Or "));
+    }
     if (grid == GridNumbers::Proposed)
         return QStringLiteral("Select 业主编号, ZH_ID From 业主表 Where ") + like;
     return QStringLiteral("Select 业主编号, ZH_ID From 业主表 Where 业主编号 In (Select 业主编号 From 业主表 Where ") +

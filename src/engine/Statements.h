@@ -42,8 +42,10 @@ enum class GridNumbers { Proposed, Stored };
 
 // The stored numbers starting with an office code (every number the rule makes for the office
 // starts with it), with their owners' ids. For a grid of stored numbers only those stored more
-// than once can be another owner's too.
-QString storedNumbersSql(const QString& officeCode, GridNumbers grid = GridNumbers::Proposed);
+// than once can be another owner's too. Proposed numbers can only collide with stored ones that
+// start as they do: given `prefixes`, only those are read, so that what is read follows the grid.
+QString storedNumbersSql(const QString& officeCode, GridNumbers grid = GridNumbers::Proposed,
+                         const QStringList& prefixes = {});
 
 // The names and addresses of owners, for the few whose stored number collides.
 QString ownersSql(SqlDialect dialect, const QStringList& ownerIds);

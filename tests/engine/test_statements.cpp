@@ -87,6 +87,11 @@ private slots:
             << storedNumbersSql(QStringLiteral("1_4%"))
             << QStringLiteral("Select 业主编号, ZH_ID From 业主表 Where 业主编号 "
                               "Like '1!_4!%%' Escape '!'");
+        QTest::newRow("stored numbers starting as the grid's")
+            << storedNumbersSql(QStringLiteral("14"), GridNumbers::Proposed,
+                                {QStringLiteral("14A003"), QStringLiteral("14A0_1")})
+            << QStringLiteral("Select 业主编号, ZH_ID From 业主表 Where 业主编号 Like '14A003%' Escape '!' Or 业主编号 "
+                              "Like '14A0!_1%' Escape '!'");
         QTest::newRow("stored numbers held twice")
             << storedNumbersSql(QStringLiteral("14"), GridNumbers::Stored)
             << QStringLiteral("Select 业主编号, ZH_ID From 业主表 Where 业主编号 In (Select 业主编号 From 业主表 Where "
