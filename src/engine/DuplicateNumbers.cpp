@@ -5,9 +5,9 @@
 #include <QStringList>
 
 namespace {
-// How many prefixes one statement asks for: a grid of every building of a large office stays a
-// request or two.
-constexpr qsizetype kPrefixesPerStatement = 200;
+// A grid of a few buildings reads only their stored numbers. Past this many the office's are read
+// in one go: a statement of many prefixes costs the server more than it saves in rows.
+constexpr qsizetype kMostPrefixes = 16;
 
 // The grid's numbers, each with its first two rows: enough to tell a duplicate and to name the other
 // row, hashed once for both checks.
@@ -99,10 +99,11 @@ QList<StoredNumber> collidingWith(Connection& conn, const QString& officeCode, c
 
     // An owner has one number: a stored one held by an owner of the grid is that row's own.
     QList<StoredNumber> colliding;
-    const QStringList prefixes = grid == GridNumbers::Proposed ? collisionPrefixes(officeCode, rows) : QStringList();
-    for (qsizetype start = 0; start == 0 || start < prefixes.size(); start += kPrefixesPerStatement) {
-        Recordset rs =
-            conn.openRecordset(storedNumbersSql(officeCode, grid, prefixes.mid(start, kPrefixesPerStatement)));
+    QStringList prefixes = grid == GridNumbers::Proposed ? collisionPrefixes(officeCode, rows) : QStringList();
+    if (prefixes.size() > kMostPrefixes)
+        prefixes.clear();
+    {
+        Recordset rs = conn.openRecordset(storedNumbersSql(officeCode, grid, prefixes));
         const int number = rs.fieldIndex(QStringLiteral("业主编号"));
         const int owner = rs.fieldIndex(QStringLiteral("ZH_ID"));
         for (; !rs.eof(); rs.moveNext()) {
