@@ -8,6 +8,8 @@ Probe::Probe()
 {
     // Every run of the event pump starts with awake(): the gaps between them are the freezes.
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, this, [this] { pump(); });
+    m_tick.setInterval(10);
+    connect(&m_tick, &QTimer::timeout, this, [this] { pump(); });
 }
 
 void Probe::pump()
@@ -26,6 +28,7 @@ void Probe::start()
     m_last = 0;
     m_running = true;
     m_timer.start();
+    m_tick.start();
 }
 
 void Probe::stop()
@@ -33,6 +36,7 @@ void Probe::stop()
     const qint64 end = m_timer.nsecsElapsed();
     m_longest = std::max(m_longest, end - m_last);
     m_running = false;
+    m_tick.stop();
     m_seconds = end / 1e9;
     m_freeze = m_longest / 1e9;
     m_peakMb = peakResidentMegabytes();

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 
 // Measures one step: wall time, the process's peak resident memory during it, and the longest
 // stretch in which the window processed no events (what the user feels as a freeze).
@@ -18,6 +19,8 @@ public:
 private:
     void pump();
     QElapsedTimer m_timer;
+    // Wakes the event pump every 10 ms, so that a window merely waiting is not counted as frozen.
+    QTimer m_tick;
     qint64 m_last = 0;
     qint64 m_longest = 0;
     bool m_running = false;
