@@ -403,3 +403,58 @@ Qt::ItemFlags FlexGridModel::flags(const QModelIndex& index) const
         return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
+
+void FlexGridModel::copyFrom(const FlexGridModel& other)
+{
+    if (&other == this)
+        return;
+    if (!m_frozen)
+        beginResetModel();
+    m_marks = other.m_marks;
+    m_cells = other.m_cells;
+    m_alignments = other.m_alignments;
+    m_colWidths = other.m_colWidths;
+    m_formatString = other.m_formatString;
+    m_rows = other.m_rows;
+    m_cols = other.m_cols;
+    m_row = other.m_row;
+    m_col = other.m_col;
+    m_rowSel = other.m_rowSel;
+    m_colSel = other.m_colSel;
+    shownAfterTaking();
+}
+
+void FlexGridModel::takeFrom(FlexGridModel& other)
+{
+    if (&other == this)
+        return;
+    if (!m_frozen)
+        beginResetModel();
+    m_marks.swap(other.m_marks);
+    m_cells.swap(other.m_cells);
+    m_alignments.swap(other.m_alignments);
+    m_colWidths.swap(other.m_colWidths);
+    m_formatString.swap(other.m_formatString);
+    std::swap(m_rows, other.m_rows);
+    std::swap(m_cols, other.m_cols);
+    std::swap(m_row, other.m_row);
+    std::swap(m_col, other.m_col);
+    std::swap(m_rowSel, other.m_rowSel);
+    std::swap(m_colSel, other.m_colSel);
+    shownAfterTaking();
+}
+
+void FlexGridModel::shownAfterTaking()
+{
+    if (m_frozen) {
+        m_structureChanged = true;
+        return;
+    }
+    m_shownRows = m_rows;
+    m_shownCols = m_cols;
+    m_structureChanged = m_headerDirty = false;
+    m_dirtyTop = m_dirtyBottom = m_dirtyLeft = m_dirtyRight = -1;
+    endResetModel();
+    // The views apply the widths and the current cell as after a redraw.
+    emit redrawn();
+}

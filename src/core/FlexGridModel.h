@@ -90,6 +90,12 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+    // Another grid's contents and layout (cells, marks, widths, alignments, current cell): a copy,
+    // or taken over, shown to the views as one change. A fill runs off the window's thread on a
+    // grid no view shows, made as a copy of the one shown and taken over when it is done.
+    void copyFrom(const FlexGridModel& other);
+    void takeFrom(FlexGridModel& other);
+
 signals:
     // What a view shows besides the cells; emitted only while redraw is on.
     void colWidthChanged(int col);
@@ -98,6 +104,7 @@ signals:
     void redrawn();
 
 private:
+    void shownAfterTaking();
     const QString& cell(int row, int col) const { return m_cells[static_cast<size_t>(row) * m_cols + col]; }
     void checkCell(int row, int col) const;
     void checkCol(int col) const;

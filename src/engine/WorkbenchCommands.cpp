@@ -41,6 +41,18 @@ QList<GridNumber> gridNumbers(const FlexGridModel& grid)
     return numbers;
 }
 
+GridProblems findGridProblems(Connection& conn, const FlexGridModel& grid, const QString& officeCode,
+                              GridNumbers numbers)
+{
+    GridProblems problems;
+    const QList<GridNumber> rows = gridNumbers(grid);
+    problems.duplicates = findDuplicateNumbers(conn, officeCode, rows, numbers);
+    // A number saved through the database's code page must come back as the one shown.
+    if (numbers == GridNumbers::Proposed && !rows.isEmpty())
+        problems.unsaveable = unsaveableNumbers(rows, conn.databaseCodePage());
+    return problems;
+}
+
 QHash<int, QString> unsaveableNumbers(const QList<GridNumber>& numbers, int codePage)
 {
     QHash<int, QString> rows;

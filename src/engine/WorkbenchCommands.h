@@ -35,6 +35,17 @@ QString selectedBuildingList(const QStringList& tickedKeys);
 // The grid's owner numbers with their rows and owner cells, header row left out.
 QList<GridNumber> gridNumbers(const FlexGridModel& grid);
 
+// What a filled grid's numbers run into: numbers another row or owner has (with the text that
+// names the other), and proposed numbers the database's code page cannot hold (with the
+// characters it lacks).
+struct GridProblems
+{
+    QHash<int, QString> duplicates;
+    QHash<int, QString> unsaveable;
+};
+GridProblems findGridProblems(Connection& conn, const FlexGridModel& grid, const QString& officeCode,
+                              GridNumbers numbers);
+
 // The rows whose number the database's code page cannot hold, with the characters it lacks.
 QHash<int, QString> unsaveableNumbers(const QList<GridNumber>& numbers, int codePage);
 

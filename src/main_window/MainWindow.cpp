@@ -161,13 +161,27 @@ void MainWindow::业主编号管理_Click()
         QStringLiteral("frm业主编号"), [] { return new OwnerNumberForm; }, Qt::SubWindow);
 }
 
+// While a workbench command has the database, the menu's own users of it wait their turn, and
+// the program does not end in the middle of a write.
+bool MainWindow::databaseBusy()
+{
+    if (!CommandLock::busy())
+        return false;
+    notice(QStringLiteral("正在执行其他操作，请稍候"));
+    return true;
+}
+
 void MainWindow::银行扣款方式设置_Click()
 {
+    if (databaseBusy())
+        return;
     showFrm扣款方式设置Modal();
 }
 
 void MainWindow::退出_Click()
 {
+    if (databaseBusy())
+        return;
     EndProgram();
 }
 

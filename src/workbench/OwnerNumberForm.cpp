@@ -1,6 +1,7 @@
 #include "workbench/OwnerNumberForm.h"
 
 #include "core/Fonts.h"
+#include "core/OffThread.h"
 #include "core/Twips.h"
 #include "engine/GridBuilders.h"
 #include "engine/WorkbenchCommands.h"
@@ -230,9 +231,12 @@ void OwnerNumberForm::Combo1_Click()
             m_ui.TreeView1->clear();
             m_ui.TreeView1->hide();
             WaitCursor hourglass;
+            const QString code = officeCodeOf(m_ui.Combo1->currentText());
+            QList<BuildingNode> buildings;
+            runOffThread([&] { buildings = readBuildings(gConn(), code); });
             const QIcon icon = buildingIcon();
             QList<QTreeWidgetItem*> nodes;
-            for (const BuildingNode& building : readBuildings(gConn(), officeCodeOf(m_ui.Combo1->currentText()))) {
+            for (const BuildingNode& building : std::as_const(buildings)) {
                 auto* node = new QTreeWidgetItem;
                 node->setText(0, building.address);
                 node->setData(0, Qt::UserRole, building.key);
@@ -280,13 +284,25 @@ void OwnerNumberForm::runFill(bool generate)
             {
                 PleaseWait panel(m_ui, generate ? QStringLiteral("正在生成业主编号，请稍等......")
                                                 : QStringLiteral("正在查询业主编号，请稍等......"));
+                // The grid is filled off the window's thread on a copy no view shows, then shown whole.
                 FlexGridModel& grid = m_ui.MSFlexGrid1->gridModel();
+                FlexGridModel filled;
+                filled.copyFrom(grid);
                 const QString office = m_ui.Combo1->currentText();
-                if (generate)
-                    FillCandidateGrid(gConn(), grid, office, m_ui.Combo2->currentText(), m_selectedBuildings, font());
-                else
-                    FillExistingGrid(gConn(), grid, office, m_selectedBuildings, font());
-                markProblems(generate);
+                const QString area = m_ui.Combo2->currentText();
+                const QString buildings = m_selectedBuildings;
+                const QFont shownFont = font();
+                GridProblems problems;
+                runOffThread([&] {
+                    if (generate)
+                        FillCandidateGrid(gConn(), filled, office, area, buildings, shownFont);
+                    else
+                        FillExistingGrid(gConn(), filled, office, buildings, shownFont);
+                    problems = findGridProblems(gConn(), filled, officeCodeOf(office),
+                                                generate ? GridNumbers::Proposed : GridNumbers::Stored);
+                });
+                grid.takeFrom(filled);
+                markProblems(problems);
             }
             const bool rows = m_ui.MSFlexGrid1->rows() > 1;
             if (generate) {
@@ -320,24 +336,17 @@ void OwnerNumberForm::Command5_Click()
     runFill(false);
 }
 
-void OwnerNumberForm::markProblems(bool generate)
+void OwnerNumberForm::markProblems(const GridProblems& problems)
 {
-    FlexGridModel& grid = m_ui.MSFlexGrid1->gridModel();
-    const QList<GridNumber> numbers = gridNumbers(grid);
-    const QHash<int, QString> marks = findDuplicateNumbers(gConn(), officeCodeOf(m_ui.Combo1->currentText()), numbers,
-                                                           generate ? GridNumbers::Proposed : GridNumbers::Stored);
-    m_duplicates = marks.size();
+    m_duplicates = problems.duplicates.size();
     m_unsaveable.clear();
     m_notes.clear();
-    GridRedrawOff redrawOff(grid);
-    for (auto it = marks.constBegin(); it != marks.constEnd(); ++it)
+    GridRedrawOff redrawOff(m_ui.MSFlexGrid1->gridModel());
+    for (auto it = problems.duplicates.constBegin(); it != problems.duplicates.constEnd(); ++it)
         addMark(it.key(), kDuplicateRed, it.value());
     if (m_duplicates > 0)
         m_notes << QStringLiteral("有 %1 个业主编号重复，已标红").arg(m_duplicates);
-    // A number saved through the database's code page must come back as the one shown.
-    const QHash<int, QString> lost =
-        generate && !numbers.isEmpty() ? unsaveableNumbers(numbers, gConn().databaseCodePage()) : QHash<int, QString>();
-    for (auto it = lost.constBegin(); it != lost.constEnd(); ++it) {
+    for (auto it = problems.unsaveable.constBegin(); it != problems.unsaveable.constEnd(); ++it) {
         m_unsaveable.insert(it.key());
         addMark(it.key(), kDuplicateRed,
                 QStringLiteral("含有数据库无法保存的字符“%1”，保存后会变成别的编号，不会保存").arg(it.value()));
@@ -413,7 +422,9 @@ void OwnerNumberForm::Command3_Click()
 
 QSet<int> OwnerNumberForm::rowsSavedByOthers(PleaseWait& panel)
 {
-    const QHash<int, QString> taken = numbersSavedByOthers(gConn(), gridNumbers(m_ui.MSFlexGrid1->gridModel()));
+    const QList<GridNumber> numbers = gridNumbers(m_ui.MSFlexGrid1->gridModel());
+    QHash<int, QString> taken;
+    runOffThread([&] { taken = numbersSavedByOthers(gConn(), numbers); });
     if (taken.isEmpty())
         return {};
     {
@@ -439,15 +450,27 @@ QSet<int> OwnerNumberForm::rowsSavedByOthers(PleaseWait& panel)
 
 WriteOutcome OwnerNumberForm::writeAndMark(const WritePlan& plan, const std::function<void(int)>& afterRow)
 {
-    GridRedrawOff redrawOff(m_ui.MSFlexGrid1->gridModel());
+    // The statements run off the window's thread; what each written row changes in the grid is
+    // done here afterwards, however the run ends.
     WriteOutcome outcome;
-    try {
-        runWritePlan(gConn(), plan, afterRow, &outcome);
-    } catch (const RuntimeError&) {
+    QList<int> written;
+    const auto showWritten = [&] {
+        GridRedrawOff redrawOff(m_ui.MSFlexGrid1->gridModel());
+        if (afterRow)
+            for (int r : std::as_const(written))
+                afterRow(r);
         markOutcome(outcome);
+    };
+    try {
+        runOffThread([&] {
+            runWritePlan(
+                gConn(), plan, [&written](int r) { written << r; }, &outcome);
+        });
+    } catch (const RuntimeError&) {
+        showWritten();
         throw;
     }
-    markOutcome(outcome);
+    showWritten();
     return outcome;
 }
 

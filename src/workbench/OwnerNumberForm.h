@@ -49,7 +49,7 @@ private:
     void updateClock();
     // Marks the grid's owner numbers that another row or another owner already has, and (for
     // proposed ones) those the database's code page cannot hold; the note line says how many.
-    void markProblems(bool generate);
+    void markProblems(const struct GridProblems& problems);
     // The rows another user has numbered since the grid was made, marked; those to skip.
     QSet<int> rowsSavedByOthers(class PleaseWait& panel);
     // Runs a save or clear plan with redraw off; the rows not written as planned are marked

@@ -26,6 +26,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -596,6 +597,38 @@ private slots:
         QVERIFY2(first.hasMatch(), qPrintable(boxes.texts()[0]));
         QCOMPARE(boxes.texts()[1],
                  QStringLiteral("运行时错误 '") + first.captured(1) + QStringLiteral("':\r\n\r\n") + first.captured(2));
+    }
+
+    // A command waiting on a slow link leaves the window alive: its events run meanwhile, and the
+    // deduction form asked for then says the database is busy instead of sending a statement.
+    void commandsKeepTheWindowAlive()
+    {
+        if (gTextMode != QStringLiteral("nvarchar"))
+            QSKIP("the window's events do not depend on the text mode");
+        StandIn::Options options;
+        options.latencyMs = 150;
+        serve(options);
+        connect();
+        MessageRecorder boxes;
+        MainWindow window;
+        OwnerNumberForm form;
+        chooseOffice(form, QStringLiteral("14"));
+        tickAll(form);
+        int ticks = 0;
+        QTimer timer;
+        timer.setInterval(20);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (++ticks == 3)
+                window.findChild<QAction*>(QStringLiteral("银行扣款方式设置"))->trigger();
+        });
+        timer.start();
+        const int mark = m_server->mark();
+        click(&form, "Command2");
+        timer.stop();
+        QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("正在执行其他操作，请稍候")});
+        QCOMPARE(m_server->batches(mark).size(), 4); // the grid, the counts, the stored numbers, the code page
+        QVERIFY(child<FlexGrid>(&form, "MSFlexGrid1")->rows() > 10);
     }
 
     void deductionReadsAndWritesChinese()
