@@ -140,10 +140,15 @@ void OwnerNumberFormUi::setupGridPane(QWidget* form)
     findButton->setFocusPolicy(Qt::NoFocus); // Ctrl+F is the keyboard's way
     findBar = new GridFindBar(MSFlexGrid1, Picture3);
     Picture5 = picture(Picture3, "Picture5", kLightPink);
-    Picture5->setStyleSheet(QStringLiteral("#Picture5 { border: 1px solid #c08090; }"));
+    // A style sheet replaces the palette's fill: the panel's colour goes into it too, or it is
+    // drawn see-through over the grid.
+    Picture5->setAttribute(Qt::WA_StyledBackground);
+    Picture5->setStyleSheet(
+        QStringLiteral("#Picture5 { background-color: %1; border: 1px solid #c08090; }").arg(kLightPink.name()));
     Tw::place(Picture5, 2325, 3720, 6495, 870);
     Label4 =
         label(Picture5, QStringLiteral("Label4"), QStringLiteral("正在生成业主编号，请稍等......"), yaheiFont(10.5));
+    Label4->setAlignment(Qt::AlignCenter); // a count may stand on a second line
     Tw::place(Label4, 1680, 240, 3330, 330);
     Picture5->hide();
 }
