@@ -75,7 +75,8 @@ private:
 };
 
 void fillGrid(Connection& conn, FlexGridModel& grid, GridKind kind, const QString& officeItem,
-              const QString& areaLetter, const QString& buildingList, const QFont& font)
+              const QString& areaLetter, const QString& buildingList, const QFont& font,
+              const std::function<void(int)>& rowsRead)
 {
     const QString officeCode = officeCodeOf(officeItem);
     const QString sql = kind == GridKind::Existing ? existingGridSql(conn.dialect(), officeCode, buildingList)
@@ -127,8 +128,12 @@ void fillGrid(Connection& conn, FlexGridModel& grid, GridKind kind, const QStrin
         grid.setTextMatrix(row, GridColumn::RoomId, nullToEmpty(rs->field(fRoomId)));
         grid.setTextMatrix(row, GridColumn::OwnerId, nullToEmpty(rs->field(fOwnerId)));
         rs->moveNext();
+        if (rowsRead && row % 500 == 0)
+            rowsRead(row);
     }
     rs.reset();
+    if (rowsRead)
+        rowsRead(grid.rows() - 1);
 
     // Every room's moved-out owners in one statement, rather than one request per row.
     const ResaleCounts counts(conn, buildingList);
@@ -164,13 +169,13 @@ QString officeCodeOf(const QString& officeItem)
 }
 
 void FillCandidateGrid(Connection& conn, FlexGridModel& grid, const QString& officeItem, const QString& areaLetter,
-                       const QString& buildingList, const QFont& font)
+                       const QString& buildingList, const QFont& font, const std::function<void(int)>& rowsRead)
 {
-    fillGrid(conn, grid, GridKind::Candidate, officeItem, areaLetter, buildingList, font);
+    fillGrid(conn, grid, GridKind::Candidate, officeItem, areaLetter, buildingList, font, rowsRead);
 }
 
 void FillExistingGrid(Connection& conn, FlexGridModel& grid, const QString& officeItem, const QString& buildingList,
-                      const QFont& font)
+                      const QFont& font, const std::function<void(int)>& rowsRead)
 {
-    fillGrid(conn, grid, GridKind::Existing, officeItem, QString(), buildingList, font);
+    fillGrid(conn, grid, GridKind::Existing, officeItem, QString(), buildingList, font, rowsRead);
 }

@@ -6,6 +6,7 @@
 
 #include <QFont>
 #include <QString>
+#include <functional>
 
 // The workbench grid MSFlexGrid1's columns: the builders, the commands and the export go by these.
 namespace GridColumn {
@@ -44,9 +45,10 @@ QString officeCodeOf(const QString& officeItem);
 // proposing one for each. `font` is the form's font, used to measure the texts for the column
 // widths. Redraw is on again when it returns or throws; after a failure the grid keeps the rows
 // written so far, and the caller decides whether to empty it.
+// `rowsRead` hears how many rooms have been read, every 500 and once at the end of the read.
 void FillCandidateGrid(Connection& conn, FlexGridModel& grid, const QString& officeItem, const QString& areaLetter,
-                       const QString& buildingList, const QFont& font);
+                       const QString& buildingList, const QFont& font, const std::function<void(int)>& rowsRead = {});
 
 // Fills the grid with the new owners of the listed buildings whose owner number is saved.
 void FillExistingGrid(Connection& conn, FlexGridModel& grid, const QString& officeItem, const QString& buildingList,
-                      const QFont& font);
+                      const QFont& font, const std::function<void(int)>& rowsRead = {});

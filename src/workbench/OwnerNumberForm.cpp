@@ -87,13 +87,24 @@ public:
 
     void show(const QString& text)
     {
+        m_text = text;
         m_ui.showPleaseWait(text);
         QCoreApplication::processEvents();
     }
     void hide() { m_ui.Picture5->hide(); }
 
+    // A count that moves, under the panel's text; callable from the command's own thread.
+    std::function<void(const QString&)> counter()
+    {
+        return [this](const QString& count) {
+            QMetaObject::invokeMethod(
+                m_ui.Label4, [this, count] { m_ui.showPleaseWait(m_text + u'\n' + count); }, Qt::QueuedConnection);
+        };
+    }
+
 private:
     OwnerNumberFormUi& m_ui;
+    QString m_text;
 };
 
 OwnerNumberForm::OwnerNumberForm(QWidget* parent) : QWidget(parent)
@@ -293,11 +304,13 @@ void OwnerNumberForm::runFill(bool generate)
                 const QString buildings = m_selectedBuildings;
                 const QFont shownFont = font();
                 GridProblems problems;
+                const auto count = panel.counter();
+                const auto rowsRead = [&count](int rows) { count(QStringLiteral("已读取 %1 行").arg(rows)); };
                 runOffThread([&] {
                     if (generate)
-                        FillCandidateGrid(gConn(), filled, office, area, buildings, shownFont);
+                        FillCandidateGrid(gConn(), filled, office, area, buildings, shownFont, rowsRead);
                     else
-                        FillExistingGrid(gConn(), filled, office, buildings, shownFont);
+                        FillExistingGrid(gConn(), filled, office, buildings, shownFont, rowsRead);
                     problems = findGridProblems(gConn(), filled, officeCodeOf(office),
                                                 generate ? GridNumbers::Proposed : GridNumbers::Stored);
                 });
@@ -413,7 +426,7 @@ void OwnerNumberForm::Command3_Click()
                 throw e.withContext(QStringLiteral("已写入 0 行，保存前读取业主编号时出错。"));
             }
             // Rows already written stay written; after a failure save stays enabled to try again.
-            outcome = writeAndMark(savePlan(m_ui.MSFlexGrid1->gridModel(), skipped));
+            outcome = writeAndMark(savePlan(m_ui.MSFlexGrid1->gridModel(), skipped), {}, panel.counter());
         }
         reportOutcome(outcome, QStringLiteral("业主编号保存完毕！"));
         lock.setEnabledAfter(m_ui.Command3, false);
@@ -448,7 +461,8 @@ QSet<int> OwnerNumberForm::rowsSavedByOthers(PleaseWait& panel)
     return rows;
 }
 
-WriteOutcome OwnerNumberForm::writeAndMark(const WritePlan& plan, const std::function<void(int)>& afterRow)
+WriteOutcome OwnerNumberForm::writeAndMark(const WritePlan& plan, const std::function<void(int)>& afterRow,
+                                           const std::function<void(const QString&)>& count)
 {
     // The statements run off the window's thread; what each written row changes in the grid is
     // done here afterwards, however the run ends.
@@ -462,9 +476,16 @@ WriteOutcome OwnerNumberForm::writeAndMark(const WritePlan& plan, const std::fun
         markOutcome(outcome);
     };
     try {
+        const int total = plan.statements.size();
         runOffThread([&] {
             runWritePlan(
-                gConn(), plan, [&written](int r) { written << r; }, &outcome);
+                gConn(), plan,
+                [&](int r) {
+                    written << r;
+                    if (count && (written.size() % 200 == 0 || written.size() == total))
+                        count(QStringLiteral("已写入 %1 / %2 行").arg(written.size()).arg(total));
+                },
+                &outcome);
         });
     } catch (const RuntimeError&) {
         showWritten();

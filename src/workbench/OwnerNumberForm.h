@@ -54,7 +54,8 @@ private:
     QSet<int> rowsSavedByOthers(class PleaseWait& panel);
     // Runs a save or clear plan with redraw off; the rows not written as planned are marked
     // however it ends.
-    WriteOutcome writeAndMark(const struct WritePlan& plan, const std::function<void(int)>& afterRow = {});
+    WriteOutcome writeAndMark(const struct WritePlan& plan, const std::function<void(int)>& afterRow = {},
+                              const std::function<void(const QString&)>& count = {});
     // The rows whose statement did not change exactly one owner, marked.
     void markOutcome(const WriteOutcome& outcome);
     // The done text when every statement changed one owner; otherwise what happened instead.

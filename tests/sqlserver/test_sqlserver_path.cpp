@@ -23,6 +23,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -628,7 +629,16 @@ private slots:
         QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral("正在执行其他操作，请稍候")});
         QCOMPARE(m_server->batches(mark).size(), 4); // the grid, the counts, the stored numbers, the code page
-        QVERIFY(child<FlexGrid>(&form, "MSFlexGrid1")->rows() > 10);
+        auto* grid = child<FlexGrid>(&form, "MSFlexGrid1");
+        QVERIFY(grid->rows() > 10);
+        // The panel's count moved: rooms read, then rows written of the total (its last words stay).
+        auto* panel = child<QLabel>(&form, "Label4");
+        QCOMPARE(panel->text(), QStringLiteral("正在生成业主编号，请稍等......\n已读取 %1 行").arg(grid->rows() - 1));
+        int numbered = 0;
+        for (int r = 1; r < grid->rows(); ++r)
+            numbered += grid->textMatrix(r, 9).isEmpty() ? 0 : 1;
+        click(&form, "Command3");
+        QCOMPARE(panel->text(), QStringLiteral("正在保存业主编号，请稍等......\n已写入 %1 / %1 行").arg(numbered));
     }
 
     void deductionReadsAndWritesChinese()
