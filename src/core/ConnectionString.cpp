@@ -1,5 +1,6 @@
 #include "core/ConnectionString.h"
 #include "core/ConnectionString_p.h"
+#include "core/RuntimeError.h"
 
 #include <QHash>
 
@@ -162,4 +163,12 @@ QString formatConnectionString(const ConnectionSettings& settings)
         parts << key + u'=' + connectionStringValue(v);
     }
     return parts.join(u';');
+}
+
+ConnectionSettings parsedConnectionString(const QString& text)
+{
+    ConnectionStringParse parsed = parseConnectionString(text);
+    if (!parsed.ok)
+        throw RuntimeError(ErrorNumber::BadConnectionString, parsed.error);
+    return parsed.settings;
 }

@@ -22,6 +22,8 @@ struct ConnectionStringParse
 };
 
 ConnectionStringParse parseConnectionString(const QString& text);
+// The settings of a connection string that must parse: RuntimeError (the format's error) if not.
+ConnectionSettings parsedConnectionString(const QString& text);
 
 // The canonical name of a key ("Server" -> "data source").
 QString canonicalConnectionKey(const QString& key);

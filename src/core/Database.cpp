@@ -15,14 +15,6 @@ RuntimeError notOpen()
 {
     return RuntimeError(ErrorNumber::ConnectionClosed, QStringLiteral("连接未打开，无法执行此操作。"));
 }
-
-ConnectionSettings parsedOrThrow(const QString& connectionString)
-{
-    ConnectionStringParse parsed = parseConnectionString(connectionString);
-    if (!parsed.ok)
-        throw RuntimeError(ErrorNumber::BadConnectionString, parsed.error);
-    return parsed.settings;
-}
 } // namespace
 
 Connection::Connection() = default;
@@ -50,7 +42,7 @@ bool Connection::isOpen() const
 void Connection::open(const QString& connectionString)
 {
     close();
-    const ConnectionSettings settings = parsedOrThrow(connectionString);
+    const ConnectionSettings settings = parsedConnectionString(connectionString);
     const QString provider = settings.value(QStringLiteral("provider"));
     if (provider.compare(QStringLiteral("SQLite"), Qt::CaseInsensitive) == 0) {
         openSqlite(settings.value(QStringLiteral("data source")));

@@ -134,8 +134,5 @@ QString odbcConnectionString(const ConnectionSettings& s)
 
 QString odbcConnectionStringOf(const QString& connectionString)
 {
-    const ConnectionStringParse parsed = parseConnectionString(connectionString);
-    if (!parsed.ok)
-        throw RuntimeError(ErrorNumber::BadConnectionString, parsed.error);
-    return odbcConnectionString(parsed.settings);
+    return odbcConnectionString(parsedConnectionString(connectionString));
 }
