@@ -15,6 +15,11 @@ RuntimeError notOpen()
 {
     return RuntimeError(ErrorNumber::ConnectionClosed, QStringLiteral("连接未打开，无法执行此操作。"));
 }
+
+RuntimeError interrupted()
+{
+    return RuntimeError(ErrorNumber::GenericFailure, QStringLiteral("操作已取消。"));
+}
 } // namespace
 
 Connection::Connection() = default;
@@ -108,8 +113,19 @@ void Connection::openOdbc(const QString& odbcString)
     m_odbc = std::move(odbc);
 }
 
+void Connection::interrupt()
+{
+    m_interrupted = true;
+    if (m_sqlite)
+        sqlite3_interrupt(m_sqlite);
+    else if (m_odbc)
+        m_odbc->cancel();
+}
+
 qint64 Connection::execute(const QString& sql)
 {
+    if (m_interrupted)
+        throw interrupted();
     if (m_sqlite) {
         sqliteCheckFile(m_sqlite);
         return sqliteExecute(m_sqlite, sql);
@@ -146,6 +162,8 @@ int Connection::databaseCodePage()
 
 Recordset Connection::openRecordset(const QString& sql)
 {
+    if (m_interrupted)
+        throw interrupted();
     if (m_sqlite) {
         sqliteCheckFile(m_sqlite);
         return Recordset(sqliteRows(m_sqlite, sql));
@@ -155,10 +173,36 @@ Recordset Connection::openRecordset(const QString& sql)
     return Recordset(m_odbc->query(sql));
 }
 
-void Connection::executeInOrder(const QStringList& statements, const std::function<void(int, qint64)>& written)
+namespace {
+// A statement-level error would let the rest of a request run on SQL Server; with XACT_ABORT every
+// error ends it, so nothing after a failing statement is written. NOCOUNT off: each statement's
+// row count is how we learn that it ran.
+const QString kWritePrefix = QStringLiteral("SET XACT_ABORT ON;SET NOCOUNT OFF;");
+} // namespace
+
+QList<int> Connection::requestStarts(const QStringList& statements)
+{
+    const qsizetype prefixChars = kWritePrefix.size();
+    QList<int> starts;
+    qsizetype chars = kRequestChars;
+    for (int i = 0; i < statements.size(); ++i) {
+        const qsizetype next = statements[i].size() + 1;
+        if (chars + next > kRequestChars) {
+            starts << i;
+            chars = prefixChars;
+        }
+        chars += next;
+    }
+    return starts;
+}
+
+int Connection::executeInOrder(const QStringList& statements, const std::function<void(int, qint64)>& written,
+                               const std::function<bool()>& stop)
 {
     if (!isOpen())
         throw notOpen();
+    if (m_interrupted)
+        throw WriteFailure(interrupted(), 0, -1);
     if (m_sqlite && !statements.isEmpty()) {
         try {
             sqliteCheckFile(m_sqlite);
@@ -168,6 +212,8 @@ void Connection::executeInOrder(const QStringList& statements, const std::functi
     }
     if (m_sqlite || m_dialect != SqlDialect::SqlServer) {
         for (int i = 0; i < statements.size(); ++i) {
+            if (stop && stop())
+                return i;
             qint64 rows = 0;
             try {
                 // The file was checked once, above.
@@ -178,15 +224,15 @@ void Connection::executeInOrder(const QStringList& statements, const std::functi
             if (written)
                 written(i, rows);
         }
-        return;
+        return statements.size();
     }
-    // A statement-level error would let the rest of a request run on SQL Server; with
-    // XACT_ABORT every error ends it, so nothing after a failing statement is written. NOCOUNT
-    // off: each statement's row count is how we learn that it ran.
-    const QString prefix = QStringLiteral("SET XACT_ABORT ON;SET NOCOUNT OFF;");
-    for (int start = 0; start < statements.size(); start += kStatementsPerRequest) {
-        const int count = std::min<int>(kStatementsPerRequest, statements.size() - start);
-        const QString request = prefix + statements.mid(start, count).join(u';');
+    const QList<int> starts = requestStarts(statements);
+    for (int r = 0; r < starts.size(); ++r) {
+        const int start = starts[r];
+        if (stop && stop())
+            return start;
+        const int count = (r + 1 < starts.size() ? starts[r + 1] : statements.size()) - start;
+        const QString request = kWritePrefix + statements.mid(start, count).join(u';');
         try {
             m_odbc->execute(
                 request,
@@ -201,6 +247,7 @@ void Connection::executeInOrder(const QStringList& statements, const std::functi
                                e.unconfirmedThrough() < 0 ? -1 : start + e.unconfirmedThrough());
         }
     }
+    return statements.size();
 }
 
 KeysetRow Connection::openKeysetRow(const QString& table, const QString& keyColumn, const QString& keyValue)

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -18,8 +19,12 @@ class OdbcConnection;
 class Connection
 {
 public:
-    // How many write statements travel in one request to SQL Server.
-    static constexpr int kStatementsPerRequest = 500;
+    // How much of a write travels in one request to SQL Server, in UTF-16 code units (the wire's
+    // text): about 500 owner-number statements, so few round trips, and a lost link leaves no more
+    // than one request's rows in doubt.
+    static constexpr int kRequestChars = 32 * 1024;
+    // Where each request of `statements` starts, cut by kRequestChars (at least one statement each).
+    static QList<int> requestStarts(const QStringList& statements);
 
     Connection();
     ~Connection();
@@ -40,8 +45,15 @@ public:
     // Write statements in order, each committed on its own (no transaction). On SQL Server many
     // travel in one request, which a failing statement ends. `written(i, rows)` is called for each
     // statement i known to have run, with the rows it changed (-1: not told). The first failure is
-    // thrown as WriteFailure.
-    void executeInOrder(const QStringList& statements, const std::function<void(int, qint64)>& written = {});
+    // thrown as WriteFailure. `stop`, asked before each request (each statement on SQLite), ends
+    // the run early. Returns how many statements were sent.
+    int executeInOrder(const QStringList& statements, const std::function<void(int, qint64)>& written = {},
+                       const std::function<bool()>& stop = {});
+
+    // Stops the statement in flight (SQLite's interrupt, the driver's cancel) and refuses every
+    // statement after it until clearInterrupt(). Callable from any thread.
+    void interrupt();
+    void clearInterrupt() { m_interrupted = false; }
 
     // The code page the database turns text literals without N into: read once per connection
     // (SQL Server); 0 where text is kept as it is (the embedded database, Unicode collations).
@@ -58,4 +70,5 @@ private:
     std::unique_ptr<OdbcConnection> m_odbc;
     SqlDialect m_dialect = SqlDialect::SqlServer;
     int m_codePage = -1; // not read yet
+    std::atomic<bool> m_interrupted{false};
 };

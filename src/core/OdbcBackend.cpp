@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <mutex>
 #include <optional>
 #include <string>
 #ifdef _WIN32
@@ -110,6 +111,29 @@ RuntimeError odbcError(SQLSMALLINT type, SQLHANDLE handle)
 struct OdbcLink
 {
     std::optional<RuntimeError> lost;
+    // The statement whose request is being run or read, for a cancel from another thread; the
+    // mutex keeps it from being freed under the cancel.
+    std::mutex activeMutex;
+    SQLHSTMT active = nullptr;
+
+    void setActive(SQLHSTMT statement)
+    {
+        std::lock_guard<std::mutex> lock(activeMutex);
+        active = statement;
+    }
+    // Before `statement` is freed.
+    void release(SQLHSTMT statement)
+    {
+        std::lock_guard<std::mutex> lock(activeMutex);
+        if (active == statement)
+            active = nullptr;
+    }
+    void cancel()
+    {
+        std::lock_guard<std::mutex> lock(activeMutex);
+        if (active)
+            SQLCancel(active);
+    }
 
     RuntimeError failure(SQLSMALLINT type, SQLHANDLE handle) { return failure(diagnostics(type, handle)); }
     RuntimeError failure(const Diagnostics& d)
@@ -171,7 +195,11 @@ public:
     {
         describe();
     }
-    ~OdbcRows() override { SQLFreeHandle(SQL_HANDLE_STMT, m_statement); }
+    ~OdbcRows() override
+    {
+        m_link->release(m_statement);
+        SQLFreeHandle(SQL_HANDLE_STMT, m_statement);
+    }
 
     int columnCount() const override { return m_names.size(); }
     QString columnName(int column) const override { return m_names.value(column); }
@@ -300,15 +328,19 @@ private:
 class StatementHandle
 {
 public:
-    explicit StatementHandle(SQLHDBC dbc)
+    // The statement is the link's active one until it is freed or handed on.
+    StatementHandle(SQLHDBC dbc, OdbcLink& link) : m_link(link)
     {
         if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &m_handle)))
             throw odbcError(SQL_HANDLE_DBC, dbc);
+        m_link.setActive(m_handle);
     }
     ~StatementHandle()
     {
-        if (m_handle)
+        if (m_handle) {
+            m_link.release(m_handle);
             SQLFreeHandle(SQL_HANDLE_STMT, m_handle);
+        }
     }
     StatementHandle(const StatementHandle&) = delete;
     StatementHandle& operator=(const StatementHandle&) = delete;
@@ -321,6 +353,7 @@ public:
     }
 
 private:
+    OdbcLink& m_link;
     SQLHSTMT m_handle = nullptr;
 };
 
@@ -413,7 +446,7 @@ QString OdbcConnection::dbmsName() const
 std::unique_ptr<RowSource> OdbcConnection::query(const QString& sql)
 {
     m_link->checkNotLost();
-    StatementHandle statement(m_dbc);
+    StatementHandle statement(m_dbc, *m_link);
     SQLRETURN rc = execDirect(statement.get(), sql);
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
         throw m_link->failure(SQL_HANDLE_STMT, statement.get());
@@ -432,10 +465,15 @@ std::unique_ptr<RowSource> OdbcConnection::query(const QString& sql)
     return std::make_unique<OdbcRows>(statement.release(), m_link);
 }
 
+void OdbcConnection::cancel()
+{
+    m_link->cancel();
+}
+
 void OdbcConnection::execute(const QString& sql, const std::function<void(int, qint64)>& ran, int statements)
 {
     m_link->checkNotLost();
-    StatementHandle statement(m_dbc);
+    StatementHandle statement(m_dbc, *m_link);
     std::optional<RuntimeError> first;
     int failed = 0;
     bool lost = false;

@@ -40,6 +40,10 @@ public:
     // link was lost, the rest of the request is unconfirmed.
     void execute(const QString& sql, const std::function<void(int, qint64)>& ran = {}, int statements = 1);
 
+    // The driver's cancel of the request in flight, from any thread: the call waiting for it
+    // returns with the driver's "cancelled" failure.
+    void cancel();
+
 private:
     void* m_env = nullptr;
     void* m_dbc = nullptr;

@@ -6,6 +6,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
+#include <thread>
 
 class SqliteBackendTest : public QObject
 {
@@ -174,6 +175,26 @@ private slots:
         Connection conn;
         QVERIFY_THROWS_EXCEPTION(RuntimeError, conn.execute(QStringLiteral("Select 1")));
         QVERIFY_THROWS_EXCEPTION(RuntimeError, conn.openRecordset(QStringLiteral("Select 1")));
+    }
+
+    // The panel's 取消 from the window's thread: a read that would never end stops, later
+    // statements are refused until the next command clears it, and the connection goes on.
+    void interruptStopsTheReadInFlight()
+    {
+        FixtureDatabase db;
+        Connection conn;
+        conn.open(db.connectionString());
+        std::thread canceller([&conn] {
+            QThread::msleep(50);
+            conn.interrupt();
+        });
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, conn.openRecordset(QStringLiteral(
+                                                   "With Recursive n(i) As (Select 1 Union All Select i + 1 From n) "
+                                                   "Select count(*) From n")));
+        canceller.join();
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, conn.execute(QStringLiteral("Select 1")));
+        conn.clearInterrupt();
+        QCOMPARE(conn.openRecordset(QStringLiteral("Select 7 As n")).field(QStringLiteral("n")).toInt(), 7);
     }
 
     void lockedDatabaseReportsTheDriverText()
