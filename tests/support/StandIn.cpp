@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
+#include <QSaveFile>
 #include <QThread>
 #include <functional>
 
@@ -82,6 +83,8 @@ StandIn::StandIn(const QString& databaseFile, const Options& options)
                      database(),
                      QStringLiteral("--text-mode"),
                      options.textMode,
+                     QStringLiteral("--hold-file"),
+                     m_dir.filePath(QStringLiteral("hold")),
                      QStringLiteral("--idle-exit"),
                      QStringLiteral("120")};
     if (options.latencyMs > 0)
@@ -107,6 +110,22 @@ StandIn::StandIn(const QString& databaseFile, const Options& options)
 StandIn::~StandIn()
 {
     stop();
+}
+
+bool StandIn::holdAnswers(bool on, int nth)
+{
+    if (!m_rendezvous.isEmpty())
+        return false;
+    const QString path = m_dir.filePath(QStringLiteral("hold"));
+    if (!on)
+        return !QFile::exists(path) || QFile::remove(path);
+    // Whole or not at all: the server reads it at every request.
+    QSaveFile hold(path);
+    if (!hold.open(QIODevice::WriteOnly))
+        return false;
+    if (nth > 0)
+        hold.write(QStringLiteral("hold%1 %2\n").arg(++m_holds).arg(nth).toUtf8());
+    return hold.commit();
 }
 
 void StandIn::dropDuringNextRequest()

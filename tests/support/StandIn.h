@@ -39,6 +39,12 @@ public:
     // Ends the server as soon as the next request has arrived, before it is answered (give the
     // server a latency): the client loses the link in the middle of reading the answer.
     void dropDuringNextRequest();
+    // While on, a request that arrives waits unanswered, as behind another session's lock; an
+    // attention (the driver's cancel) answers it. With `nth`, only the nth request from now waits.
+    // Not through the Windows helper (false there).
+    bool holdAnswers(bool on, int nth = 0);
+    // Whether a request has been held since a mark().
+    bool held(int since) const { return count(QStringLiteral("held"), since) > 0; }
     QString error() const { return m_error; }
     quint16 port() const { return m_port; }
     static QString user() { return QStringLiteral("sa"); }
@@ -68,4 +74,5 @@ private:
     QProcess m_process;
     quint16 m_port = 0;
     QString m_error;
+    int m_holds = 0;
 };

@@ -1,7 +1,9 @@
 """One client connection: login, then batches, RPCs and attentions, run on its own SQLite connection."""
 
 import datetime
+import os
 import re
+import select
 import sqlite3
 import struct
 import sys
@@ -120,6 +122,8 @@ class Session:
                 raise tds.ProtocolError(f"packet type {ptype} is not supported")
             if self.db is None and ptype not in (tds.PRELOGIN, tds.LOGIN7):
                 raise tds.ProtocolError("request before login")
+            if ptype in (tds.SQL_BATCH, tds.RPC) and self.held():
+                continue
             try:
                 handler(data)
             except (Dropped, tds.ClientGone, OSError, tds.ProtocolError):
@@ -130,6 +134,33 @@ class Session:
                 resp.error(50000, 1, 16, f"stand-in failure: {e}")
                 resp.done(DONE, DONE_ERROR)
                 self.send(resp.payload())
+
+    def held(self):
+        """While the hold file exists a request waits unanswered, as behind another session's lock;
+        an attention meanwhile cancels it (True: the request is not to be run). A file that says
+        "TOKEN N" holds only the Nth request that arrives while it exists."""
+        hold = self.args.hold_file
+        try:
+            with open(hold or "", encoding="utf-8") as f:
+                words = f.read().split()
+        except OSError:
+            return False
+        if len(words) == 2:
+            with self.server.lock:
+                seen = self.server.hold_counts.get(words[0], 0) + 1
+                self.server.hold_counts[words[0]] = seen
+            if seen != int(words[1]):
+                return False
+        self.server.log(self.number, "held")
+        while os.path.exists(hold):
+            readable, _, _ = select.select([self.wire.sock], [], [], 0.02)
+            if readable:
+                ptype, _ = self.wire.read_message()
+                if ptype != tds.ATTENTION:
+                    raise tds.ProtocolError(f"packet type {ptype} while a request waits")
+                self.on_attention(b"")
+                return True
+        return False
 
     def on_prelogin(self, data):
         options = tds.prelogin_options(data)
