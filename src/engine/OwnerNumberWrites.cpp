@@ -50,5 +50,7 @@ QString writeOutcomeText(const WriteOutcome& outcome)
         parts << QStringLiteral("%1 位业主未找到（已被删除？）").arg(outcome.notFound.size());
     if (!outcome.several.isEmpty())
         parts << QStringLiteral("%1 个 ZH_ID 对应多位业主").arg(outcome.several.size());
+    if (outcome.unsent > 0)
+        parts << QStringLiteral("其余 %1 行已取消，没有写入").arg(outcome.unsent);
     return parts.join(QStringLiteral("；"));
 }

@@ -20,11 +20,13 @@ struct WriteOutcome
     int written = 0;     // rows whose statement changed an owner
     QList<int> notFound; // grid rows whose statement changed no owner
     QList<int> several;  // grid rows whose ZH_ID names more than one owner
+    int unsent = 0;      // statements never sent: the user stopped the run
 
     // Counts statement `row`'s result: `changed` owners (-1: the driver did not say).
     void count(int row, qint64 changed);
     bool asExpected() const { return notFound.isEmpty() && several.isEmpty(); }
 };
 
-// "已写入 n 行；m 位业主未找到（已被删除？）；k 个 ZH_ID 对应多位业主": the parts that apply.
+// "已写入 n 行；m 位业主未找到（已被删除？）；k 个 ZH_ID 对应多位业主；其余 u 行已取消，没有写入":
+// the parts that apply.
 QString writeOutcomeText(const WriteOutcome& outcome);

@@ -107,15 +107,19 @@ WritePlan clearPlan(const FlexGridModel& grid)
 }
 
 WriteOutcome runWritePlan(Connection& conn, const WritePlan& plan, const std::function<void(int)>& afterRow,
-                          WriteOutcome* outcome)
+                          WriteOutcome* outcome, const std::function<bool()>& stop)
 {
     WriteOutcome result;
     try {
-        conn.executeInOrder(plan.statements, [&](int i, qint64 changed) {
-            if (afterRow)
-                afterRow(plan.gridRows[i]);
-            result.count(plan.gridRows[i], changed);
-        });
+        const int sent = conn.executeInOrder(
+            plan.statements,
+            [&](int i, qint64 changed) {
+                if (afterRow)
+                    afterRow(plan.gridRows[i]);
+                result.count(plan.gridRows[i], changed);
+            },
+            stop);
+        result.unsent = plan.statements.size() - sent;
     } catch (const WriteFailure& e) {
         if (outcome)
             *outcome = result;

@@ -67,6 +67,7 @@ WritePlan clearPlan(const FlexGridModel& grid);
 // Runs a plan in order, calling `afterRow` with the grid row of each statement known to have run.
 // A failure is thrown with the line that says how far the rows got ("已写入 n 行，第 r 行出错。",
 // and for a lost connection which rows may or may not have been written); `outcome` then holds
-// what the statements before it did.
+// what the statements before it did. `stop`, asked before each request, ends the run with the
+// rest unsent (counted in the outcome).
 WriteOutcome runWritePlan(Connection& conn, const WritePlan& plan, const std::function<void(int)>& afterRow = {},
-                          WriteOutcome* outcome = nullptr);
+                          WriteOutcome* outcome = nullptr, const std::function<bool()>& stop = {});

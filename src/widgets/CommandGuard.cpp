@@ -1,5 +1,6 @@
 #include "widgets/CommandGuard.h"
 
+#include "core/OffThread.h"
 #include "core/RuntimeError.h"
 #include "widgets/MessageBox.h"
 
@@ -35,19 +36,26 @@ void ReportCurrentException()
 
 bool RunCommand(const std::function<void()>& body, const std::function<void()>& restore)
 {
-    try {
-        body();
-        return true;
-    } catch (...) {
+    const auto tidyUp = [&restore] {
         while (QApplication::overrideCursor())
             QApplication::restoreOverrideCursor();
         if (restore) {
             try {
                 restore();
             } catch (...) {
-                // The report below matters more than a second failure while tidying up.
+                // The report matters more than a second failure while tidying up.
             }
         }
+    };
+    try {
+        body();
+        return true;
+    } catch (const CommandCancelled&) {
+        // The user stopped it: nothing needs saying.
+        tidyUp();
+        return false;
+    } catch (...) {
+        tidyUp();
         ReportCurrentException();
         return false;
     }

@@ -7,7 +7,8 @@
 
 // Runs a command handler. A failure does not end the program: `restore` first returns the
 // form to a usable state, then one run-time error box tells the user what went wrong
-// (critical icon, OK, application title). Returns false when the command failed.
+// (critical icon, OK, application title). A command the user cancelled (CommandCancelled) is
+// tidied up the same way, without a box. Returns false when the command failed.
 bool RunCommand(const std::function<void()>& body, const std::function<void()>& restore = {});
 
 // Shows the run-time error box for the exception in flight; for use inside a catch block.

@@ -26,6 +26,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QShortcut>
 #include <QStatusBar>
@@ -75,13 +76,43 @@ public:
 };
 } // namespace
 
+namespace {
+// How long a request may go unanswered before the panel says so (tests shorten it).
+int gSilenceNoticeMs = 30000;
+} // namespace
+
+void OwnerNumberForm::setSilenceNoticeAfter(int ms)
+{
+    gSilenceNoticeMs = ms;
+}
+
 // The please-wait panel while a command runs, painted before the work starts and hidden however
-// the command ends.
+// the command ends. Its 取消 interrupts a read at once and stops writes after the request in
+// flight; a server silent for long is named, and the user decides whether to wait.
 class PleaseWait
 {
 public:
-    PleaseWait(OwnerNumberFormUi& ui, const QString& text) : m_ui(ui) { show(text); }
-    ~PleaseWait() { hide(); }
+    PleaseWait(OwnerNumberFormUi& ui, const QString& text) : m_ui(ui)
+    {
+        m_silence.setSingleShot(true);
+        m_silence.setInterval(gSilenceNoticeMs);
+        QObject::connect(&m_silence, &QTimer::timeout, &m_silence, [this] {
+            showLine(QStringLiteral("服务器 %1 秒未响应，可以继续等待或取消").arg(gSilenceNoticeMs / 1000));
+        });
+        m_ui.cancelButton->setEnabled(true);
+        m_clicked = QObject::connect(m_ui.cancelButton, &QPushButton::clicked, m_ui.cancelButton, [this] {
+            m_ui.cancelButton->setEnabled(false);
+            m_silence.stop();
+            showLine(QStringLiteral("正在取消……"));
+            m_cancellation.request();
+        });
+        show(text);
+    }
+    ~PleaseWait()
+    {
+        QObject::disconnect(m_clicked);
+        hide();
+    }
     PleaseWait(const PleaseWait&) = delete;
     PleaseWait& operator=(const PleaseWait&) = delete;
 
@@ -89,22 +120,64 @@ public:
     {
         m_text = text;
         m_ui.showPleaseWait(text);
+        m_silence.start();
         QCoreApplication::processEvents();
     }
-    void hide() { m_ui.Picture5->hide(); }
+    void hide()
+    {
+        m_silence.stop();
+        m_ui.Picture5->hide();
+    }
 
     // A count that moves, under the panel's text; callable from the command's own thread.
     std::function<void(const QString&)> counter()
     {
         return [this](const QString& count) {
             QMetaObject::invokeMethod(
-                m_ui.Label4, [this, count] { m_ui.showPleaseWait(m_text + u'\n' + count); }, Qt::QueuedConnection);
+                m_ui.Label4,
+                [this, count] {
+                    if (m_cancellation.requested())
+                        return;
+                    m_silence.start();
+                    showLine(count);
+                },
+                Qt::QueuedConnection);
         };
     }
 
+    // Runs a read off the window's thread; 取消 interrupts the statement in flight, and what was
+    // read is thrown away (CommandCancelled).
+    void read(const std::function<void()>& work)
+    {
+        if (m_cancellation.requested())
+            throw CommandCancelled();
+        Connection& conn = gConn();
+        m_cancellation.setInterrupt([&conn] { conn.interrupt(); });
+        const auto reset = qScopeGuard([&] {
+            m_cancellation.setInterrupt({});
+            conn.clearInterrupt();
+        });
+        runOffThread(work, &m_cancellation);
+    }
+
+    // For writes, which stop between requests: whether 取消 was asked; callable from any thread.
+    std::function<bool()> stopAsked() const
+    {
+        return [this] { return m_cancellation.requested(); };
+    }
+
 private:
+    void showLine(const QString& line)
+    {
+        if (!m_ui.Picture5->isHidden())
+            m_ui.showPleaseWait(m_text + u'\n' + line);
+    }
+
     OwnerNumberFormUi& m_ui;
     QString m_text;
+    QTimer m_silence;
+    Cancellation m_cancellation;
+    QMetaObject::Connection m_clicked;
 };
 
 OwnerNumberForm::OwnerNumberForm(QWidget* parent) : QWidget(parent)
@@ -306,7 +379,7 @@ void OwnerNumberForm::runFill(bool generate)
                 GridProblems problems;
                 const auto count = panel.counter();
                 const auto rowsRead = [&count](int rows) { count(QStringLiteral("已读取 %1 行").arg(rows)); };
-                runOffThread([&] {
+                panel.read([&] {
                     if (generate)
                         FillCandidateGrid(gConn(), filled, office, area, buildings, shownFont, rowsRead);
                     else
@@ -425,11 +498,12 @@ void OwnerNumberForm::Command3_Click()
             } catch (const RuntimeError& e) {
                 throw e.withContext(QStringLiteral("已写入 0 行，保存前读取业主编号时出错。"));
             }
-            // Rows already written stay written; after a failure save stays enabled to try again.
-            outcome = writeAndMark(savePlan(m_ui.MSFlexGrid1->gridModel(), skipped), {}, panel.counter());
+            // Rows already written stay written; after a failure or a cancel save stays enabled to
+            // write the rest.
+            outcome = writeAndMark(savePlan(m_ui.MSFlexGrid1->gridModel(), skipped), {}, panel);
         }
         reportOutcome(outcome, QStringLiteral("业主编号保存完毕！"));
-        lock.setEnabledAfter(m_ui.Command3, false);
+        lock.setEnabledAfter(m_ui.Command3, outcome.unsent > 0);
     });
 }
 
@@ -437,7 +511,7 @@ QSet<int> OwnerNumberForm::rowsSavedByOthers(PleaseWait& panel)
 {
     const QList<GridNumber> numbers = gridNumbers(m_ui.MSFlexGrid1->gridModel());
     QHash<int, QString> taken;
-    runOffThread([&] { taken = numbersSavedByOthers(gConn(), numbers); });
+    panel.read([&] { taken = numbersSavedByOthers(gConn(), numbers); });
     if (taken.isEmpty())
         return {};
     {
@@ -462,7 +536,7 @@ QSet<int> OwnerNumberForm::rowsSavedByOthers(PleaseWait& panel)
 }
 
 WriteOutcome OwnerNumberForm::writeAndMark(const WritePlan& plan, const std::function<void(int)>& afterRow,
-                                           const std::function<void(const QString&)>& count)
+                                           PleaseWait& panel)
 {
     // The statements run off the window's thread; what each written row changes in the grid is
     // done here afterwards, however the run ends.
@@ -477,15 +551,16 @@ WriteOutcome OwnerNumberForm::writeAndMark(const WritePlan& plan, const std::fun
     };
     try {
         const int total = plan.statements.size();
-        runOffThread([&] {
+        const auto count = panel.counter();
+        runOffThread([&, stop = panel.stopAsked()] {
             runWritePlan(
                 gConn(), plan,
                 [&](int r) {
                     written << r;
-                    if (count && (written.size() % 200 == 0 || written.size() == total))
+                    if (written.size() % 200 == 0 || written.size() == total)
                         count(QStringLiteral("已写入 %1 / %2 行").arg(written.size()).arg(total));
                 },
-                &outcome);
+                &outcome, stop);
         });
     } catch (const RuntimeError&) {
         showWritten();
@@ -497,25 +572,30 @@ WriteOutcome OwnerNumberForm::writeAndMark(const WritePlan& plan, const std::fun
 
 void OwnerNumberForm::markOutcome(const WriteOutcome& outcome)
 {
-    if (outcome.asExpected())
+    if (outcome.asExpected() && outcome.unsent == 0)
         return;
     GridRedrawOff redrawOff(m_ui.MSFlexGrid1->gridModel());
     for (int r : outcome.notFound)
         addMark(r, kUnwrittenAmber, QStringLiteral("未找到此业主（已被删除？），没有写入"));
     for (int r : outcome.several)
         addMark(r, kUnwrittenAmber, QStringLiteral("此 ZH_ID 对应多位业主，都已写入"));
-    m_notes << writeOutcomeText(outcome) + QStringLiteral("，已标黄");
+    m_notes << writeOutcomeText(outcome) + (outcome.asExpected() ? QString() : QStringLiteral("，已标黄"));
     showNotes();
 }
 
 void OwnerNumberForm::reportOutcome(const WriteOutcome& outcome, const QString& done)
 {
-    if (outcome.asExpected()) {
+    if (outcome.asExpected() && outcome.unsent == 0) {
         notice(done);
         return;
     }
-    MsgBox(writeOutcomeText(outcome) + QStringLiteral("。\r\n\r\n这些行在表中已标黄，鼠标停留可看到原因。"),
-           MsgButtons::OK, MsgIcon::Exclamation, QStringLiteral("系统提示"));
+    QString text = writeOutcomeText(outcome) + QStringLiteral("。");
+    if (!outcome.asExpected())
+        text += QStringLiteral("\r\n\r\n这些行在表中已标黄，鼠标停留可看到原因。");
+    if (outcome.unsent > 0)
+        text += QStringLiteral("\r\n\r\n可以用“查看业主编号”核对已写入的行。");
+    MsgBox(text, MsgButtons::OK, outcome.asExpected() ? MsgIcon::Information : MsgIcon::Exclamation,
+           QStringLiteral("系统提示"));
 }
 
 void OwnerNumberForm::Command6_Click()
@@ -529,10 +609,14 @@ void OwnerNumberForm::Command6_Click()
     RunCommand([this] {
         CommandLock lock(m_ui.inputControls());
         FlexGridModel& grid = m_ui.MSFlexGrid1->gridModel();
-        const WriteOutcome outcome = writeAndMark(
-            clearPlan(grid), [&grid](int r) { grid.setTextMatrix(r, GridColumn::OwnerNumber, QString()); });
+        WriteOutcome outcome;
+        {
+            PleaseWait panel(m_ui, QStringLiteral("正在清除业主编号，请稍等......"));
+            outcome = writeAndMark(
+                clearPlan(grid), [&grid](int r) { grid.setTextMatrix(r, GridColumn::OwnerNumber, QString()); }, panel);
+        }
         reportOutcome(outcome, QStringLiteral("业主编号清除完毕！"));
-        lock.setEnabledAfter(m_ui.Command6, false);
+        lock.setEnabledAfter(m_ui.Command6, outcome.unsent > 0);
     });
 }
 

@@ -25,6 +25,10 @@ public:
     // The ticked buildings' ids as the last generate or view collected them ("3,7,12").
     const QString& selectedBuildings() const { return m_selectedBuildings; }
 
+    // How long the please-wait panel waits for a word from the database before saying that the
+    // server has not answered (30 s; tests shorten it).
+    static void setSilenceNoticeAfter(int ms);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -52,10 +56,10 @@ private:
     void markProblems(const struct GridProblems& problems);
     // The rows another user has numbered since the grid was made, marked; those to skip.
     QSet<int> rowsSavedByOthers(class PleaseWait& panel);
-    // Runs a save or clear plan with redraw off; the rows not written as planned are marked
-    // however it ends.
-    WriteOutcome writeAndMark(const struct WritePlan& plan, const std::function<void(int)>& afterRow = {},
-                              const std::function<void(const QString&)>& count = {});
+    // Runs a save or clear plan with redraw off, its count and 取消 on `panel`; the rows not
+    // written as planned are marked however it ends.
+    WriteOutcome writeAndMark(const struct WritePlan& plan, const std::function<void(int)>& afterRow,
+                              class PleaseWait& panel);
     // The rows whose statement did not change exactly one owner, marked.
     void markOutcome(const WriteOutcome& outcome);
     // The done text when every statement changed one owner; otherwise what happened instead.

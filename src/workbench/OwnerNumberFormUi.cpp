@@ -150,6 +150,13 @@ void OwnerNumberFormUi::setupGridPane(QWidget* form)
         label(Picture5, QStringLiteral("Label4"), QStringLiteral("正在生成业主编号，请稍等......"), yaheiFont(10.5));
     Label4->setAlignment(Qt::AlignCenter); // a count may stand on a second line
     Tw::place(Label4, 1680, 240, 3330, 330);
+    // Not designed, added: a command that runs long can be stopped.
+    cancelButton = new QPushButton(QStringLiteral("取消"), Picture5);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    cancelButton->setFont(yaheiFont(9));
+    // Every other control is locked while the panel shows: Esc is the keyboard's way.
+    cancelButton->setFocusPolicy(Qt::NoFocus);
+    cancelButton->setShortcut(Qt::Key_Escape);
     Picture5->hide();
 }
 
@@ -267,16 +274,24 @@ OwnerNumberFormUi OwnerNumberFormUi::find(QWidget& form)
     ui.findBar = form.findChild<GridFindBar*>();
     ui.barScroll = named<QScrollArea>(form, QStringLiteral("buttonBarScroll"));
     ui.barRow = named<QWidget>(form, QStringLiteral("buttonBarRow"));
+    ui.cancelButton = named<QPushButton>(form, QStringLiteral("cancelButton"));
     return ui;
 }
 
 void OwnerNumberFormUi::showPleaseWait(const QString& text)
 {
-    Tw::setTop(Picture5, (Tw::height(Picture3) - Tw::height(Picture5)) / 2);
-    Tw::setLeft(Picture5, (Tw::width(Picture3) - Tw::width(Picture5)) / 2);
     Label4->setText(text);
     Label4->adjustSize();
-    Label4->move((Picture5->width() - Label4->width()) / 2, (Picture5->height() - Label4->height()) / 2);
+    cancelButton->adjustSize();
+    const QSize designed = twipsRect(0, 0, 6495, 870).size();
+    const int margin = cancelButton->height() / 3;
+    const int width = std::max(designed.width(), Label4->width() + cancelButton->width() + 4 * margin);
+    const int height = std::max(designed.height(), std::max(Label4->height(), cancelButton->height()) + 2 * margin);
+    Picture5->setGeometry((Picture3->width() - width) / 2, (Picture3->height() - height) / 2, width, height);
+    // The text centred in what the button leaves of the panel.
+    const int textArea = width - cancelButton->width() - 2 * margin;
+    Label4->move((textArea - Label4->width()) / 2, (height - Label4->height()) / 2);
+    cancelButton->move(width - margin - cancelButton->width(), (height - cancelButton->height()) / 2);
     Picture5->show();
     Picture5->raise();
 }

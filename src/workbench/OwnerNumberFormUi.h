@@ -54,6 +54,7 @@ struct OwnerNumberFormUi
     GridFindBar* findBar = nullptr;
     QScrollArea* barScroll = nullptr;
     QWidget* barRow = nullptr;
+    QPushButton* cancelButton = nullptr; // on the please-wait panel
 
     void setupUi(QWidget* form);
     // The controls of a form built by setupUi; a missing one ends the program with its name.
@@ -63,7 +64,8 @@ struct OwnerNumberFormUi
     void layOut(QWidget* form);
     // The added controls' places, after a change of the note or the find bar.
     void placeExtras();
-    // The please-wait panel centred over the grid's pane with `text`, shown in front.
+    // The please-wait panel centred over the grid's pane with `text` and its 取消, shown in front;
+    // it grows past its designed size where the text needs it.
     void showPleaseWait(const QString& text);
 
     // What a running command locks; what the progress bar takes the place of.
