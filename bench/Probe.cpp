@@ -3,6 +3,7 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QFile>
+#include <ctime>
 
 Probe::Probe()
 {
@@ -27,6 +28,7 @@ void Probe::start()
     m_longest = 0;
     m_last = 0;
     m_running = true;
+    m_cpuStart = processCpuSeconds();
     m_timer.start();
     m_tick.start();
 }
@@ -40,6 +42,14 @@ void Probe::stop()
     m_seconds = end / 1e9;
     m_freeze = m_longest / 1e9;
     m_peakMb = peakResidentMegabytes();
+    m_cpu = processCpuSeconds() - m_cpuStart;
+}
+
+double processCpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec + t.tv_nsec / 1e9;
 }
 
 double peakResidentMegabytes()

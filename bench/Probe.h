@@ -15,6 +15,7 @@ public:
     double seconds() const { return m_seconds; }
     double peakMegabytes() const { return m_peakMb; }
     double longestFreezeSeconds() const { return m_freeze; }
+    double cpuSeconds() const { return m_cpu; }
 
 private:
     void pump();
@@ -24,9 +25,12 @@ private:
     qint64 m_last = 0;
     qint64 m_longest = 0;
     bool m_running = false;
-    double m_seconds = 0, m_peakMb = 0, m_freeze = 0;
+    double m_seconds = 0, m_peakMb = 0, m_freeze = 0, m_cpu = 0;
+    double m_cpuStart = 0;
 };
 
 // Peak resident memory of the process so far, in MB; resetPeak() starts a new peak where Linux allows it.
 double peakResidentMegabytes();
+// The process's CPU time so far (every thread, user and system), in seconds.
+double processCpuSeconds();
 void resetPeak();

@@ -83,6 +83,8 @@ StandIn::StandIn(const QString& databaseFile, const Options& options)
                      database(),
                      QStringLiteral("--text-mode"),
                      options.textMode,
+                     QStringLiteral("--traffic-file"),
+                     m_dir.filePath(QStringLiteral("traffic")),
                      QStringLiteral("--hold-file"),
                      m_dir.filePath(QStringLiteral("hold")),
                      QStringLiteral("--idle-exit"),
@@ -93,6 +95,8 @@ StandIn::StandIn(const QString& databaseFile, const Options& options)
         args << QStringLiteral("--deadlock-at") << QString::number(options.deadlockAt);
     if (options.dropAt > 0)
         args << QStringLiteral("--drop-at") << QString::number(options.dropAt);
+    if (options.bandwidthMbit > 0)
+        args << QStringLiteral("--bandwidth-mbit") << QString::number(options.bandwidthMbit);
     // Debian's interpreter: the stand-in needs nothing beyond the standard library.
     const QString python = QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
                                                                              : QStringLiteral("python3");
@@ -110,6 +114,17 @@ StandIn::StandIn(const QString& databaseFile, const Options& options)
 StandIn::~StandIn()
 {
     stop();
+}
+
+QPair<qint64, qint64> StandIn::traffic() const
+{
+    QFile f(m_dir.filePath(QStringLiteral("traffic")));
+    if (m_rendezvous.isEmpty() && f.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> counts = f.readAll().simplified().split(' ');
+        if (counts.size() == 2)
+            return {counts[0].toLongLong(), counts[1].toLongLong()};
+    }
+    return {0, 0};
 }
 
 bool StandIn::holdAnswers(bool on, int nth)

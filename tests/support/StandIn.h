@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 #include <QList>
+#include <QPair>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
@@ -23,8 +24,9 @@ public:
     {
         QString textMode = QStringLiteral("nvarchar"); // nvarchar, gbk or latin1
         int latencyMs = 0;
-        int deadlockAt = 0; // the Nth write fails as a deadlock victim
-        int dropAt = 0;     // the connection is dropped at the Nth write
+        int deadlockAt = 0;       // the Nth write fails as a deadlock victim
+        int dropAt = 0;           // the connection is dropped at the Nth write
+        double bandwidthMbit = 0; // a link this fast both ways (0: unlimited); not through the helper
     };
 
     StandIn(const QString& databaseFile, const Options& options);
@@ -43,6 +45,8 @@ public:
     // attention (the driver's cancel) answers it. With `nth`, only the nth request from now waits.
     // Not through the Windows helper (false there).
     bool holdAnswers(bool on, int nth = 0);
+    // The bytes the server has received and sent in all (0 through the Windows helper).
+    QPair<qint64, qint64> traffic() const;
     // Whether a request has been held since a mark().
     bool held(int since) const { return count(QStringLiteral("held"), since) > 0; }
     QString error() const { return m_error; }

@@ -80,6 +80,8 @@ class Session:
         self.handles = 0
         self.prepared = {}
         self.cursors = {}
+        self.counted = (0, 0)  # the wire's bytes in and out already added to the server's traffic
+        wire.before_send = self.count_traffic
 
     # ------------------------------------------------------------ connection
 
@@ -111,6 +113,11 @@ class Session:
     def send(self, data):
         self.server.latency()
         self.wire.send(data)
+
+    def count_traffic(self):
+        before_in, before_out = self.counted
+        self.counted = (self.wire.bytes_in, self.wire.bytes_out)
+        self.server.add_traffic(self.counted[0] - before_in, self.counted[1] - before_out)
 
     def serve(self):
         handlers = {tds.PRELOGIN: self.on_prelogin, tds.LOGIN7: self.on_login, tds.SQL_BATCH: self.on_batch,

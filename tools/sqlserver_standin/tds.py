@@ -4,6 +4,7 @@ import datetime
 import decimal
 import json
 import struct
+import time
 import uuid
 
 # Packet types
@@ -72,10 +73,18 @@ def json_line(entry):
 class Wire:
     """Messages in and out over one socket, split into packets of the negotiated size."""
 
-    def __init__(self, sock, spid):
+    def __init__(self, sock, spid, bits_per_second=0):
         self.sock = sock
         self.spid = spid
         self.packet_size = 4096
+        self.bits_per_second = bits_per_second  # a slow link: each byte takes its time both ways
+        self.bytes_in = 0
+        self.bytes_out = 0
+        self.before_send = None
+
+    def _carry(self, n):
+        if self.bits_per_second > 0:
+            time.sleep(n * 8 / self.bits_per_second)
 
     def _read_exact(self, n):
         chunks = []
@@ -83,6 +92,8 @@ class Wire:
             chunk = self.sock.recv(min(n, 65536))
             if not chunk:
                 raise ClientGone()
+            self.bytes_in += len(chunk)
+            self._carry(len(chunk))
             chunks.append(chunk)
             n -= len(chunk)
         return b"".join(chunks)
@@ -115,6 +126,10 @@ class Wire:
             status = 0x01 if i == count - 1 else 0x00
             out += struct.pack(">BBHHBB", ptype, status, len(part) + 8, self.spid, (i + 1) % 256, 0)
             out += part
+        self._carry(len(out))
+        self.bytes_out += len(out)
+        if self.before_send:
+            self.before_send()  # counted before the client can have read the answer
         self.sock.sendall(out)
 
 
