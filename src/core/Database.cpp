@@ -162,15 +162,20 @@ int Connection::databaseCodePage()
 
 Recordset Connection::openRecordset(const QString& sql)
 {
+    return Recordset(rowsOf(sql));
+}
+
+std::unique_ptr<RowSource> Connection::rowsOf(const QString& sql)
+{
     if (m_interrupted)
         throw interrupted();
     if (m_sqlite) {
         sqliteCheckFile(m_sqlite);
-        return Recordset(sqliteRows(m_sqlite, sql));
+        return sqliteRows(m_sqlite, sql);
     }
     if (!isOpen())
         throw notOpen();
-    return Recordset(m_odbc->query(sql));
+    return m_odbc->query(sql);
 }
 
 namespace {
@@ -179,6 +184,17 @@ namespace {
 // row count is how we learn that it ran.
 const QString kWritePrefix = QStringLiteral("SET XACT_ABORT ON;SET NOCOUNT OFF;");
 } // namespace
+
+Recordset Connection::openRecordsets(const QStringList& statements)
+{
+    if (m_interrupted)
+        throw interrupted();
+    if (!isOpen())
+        throw notOpen();
+    if (m_odbc && m_dialect == SqlDialect::SqlServer)
+        return Recordset(m_odbc->query(statements.join(u';'), true));
+    return Recordset(std::make_unique<ChainedRows>(statements, [this](const QString& sql) { return rowsOf(sql); }));
+}
 
 QList<int> Connection::requestStarts(const QStringList& statements)
 {

@@ -40,6 +40,9 @@ public:
     // Runs a statement; the rows it changed, -1 when the driver does not say.
     qint64 execute(const QString& sql);
     Recordset openRecordset(const QString& sql);
+    // Several queries whose results are read in order (Recordset::nextRecordset): one request to
+    // SQL Server, one statement after the other elsewhere.
+    Recordset openRecordsets(const QStringList& statements);
     KeysetRow openKeysetRow(const QString& table, const QString& keyColumn, const QString& keyValue);
 
     // Write statements in order, each committed on its own (no transaction). On SQL Server many
@@ -64,6 +67,7 @@ public:
     sqlite3* sqliteHandle() const { return m_sqlite; }
 
 private:
+    std::unique_ptr<RowSource> rowsOf(const QString& sql);
     void openSqlite(const QString& file);
     void openOdbc(const QString& odbcString);
     sqlite3* m_sqlite = nullptr;

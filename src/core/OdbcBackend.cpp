@@ -191,12 +191,18 @@ QVariant nullValue()
 class OdbcRows final : public RowSource
 {
 public:
-    OdbcRows(SQLHSTMT statement, std::shared_ptr<OdbcLink> link) : m_statement(statement), m_link(std::move(link))
+    // `batch`: a request of several results, moved through with nextResult().
+    OdbcRows(SQLHSTMT statement, std::shared_ptr<OdbcLink> link, bool batch)
+        : m_statement(statement), m_link(std::move(link)), m_batch(batch)
     {
         describe();
     }
     ~OdbcRows() override
     {
+        // What was not asked for is still read, so that nothing is left to cancel.
+        if (m_batch && !m_finished && !m_link->lost)
+            while (SQL_SUCCEEDED(SQLMoreResults(m_statement))) {
+            }
         m_link->release(m_statement);
         SQLFreeHandle(SQL_HANDLE_STMT, m_statement);
     }
@@ -211,7 +217,10 @@ public:
         m_link->checkNotLost();
         const SQLRETURN rc = SQLFetch(m_statement);
         if (rc == SQL_NO_DATA) {
-            finishRequest();
+            if (m_batch)
+                m_done = true;
+            else
+                finishRequest();
             return false;
         }
         if (!SQL_SUCCEEDED(rc))
@@ -224,9 +233,33 @@ public:
 
     QVariant value(int column) const override { return m_values.at(column); }
 
+    bool nextResult() override
+    {
+        if (!m_batch || m_finished)
+            return false;
+        m_link->checkNotLost();
+        for (;;) {
+            const SQLRETURN rc = SQLMoreResults(m_statement);
+            if (rc == SQL_NO_DATA) {
+                m_finished = m_done = true;
+                return false;
+            }
+            if (!SQL_SUCCEEDED(rc))
+                throw m_link->failure(SQL_HANDLE_STMT, m_statement);
+            SQLSMALLINT columns = 0;
+            SQLNumResultCols(m_statement, &columns);
+            if (columns > 0) {
+                describe();
+                return true;
+            }
+        }
+    }
+
 private:
     void describe()
     {
+        m_names.clear();
+        m_kinds.clear();
         SQLSMALLINT count = 0;
         if (!SQL_SUCCEEDED(SQLNumResultCols(m_statement, &count)))
             throw m_link->failure(SQL_HANDLE_STMT, m_statement);
@@ -322,6 +355,8 @@ private:
     QList<ColumnKind> m_kinds;
     QList<QVariant> m_values;
     bool m_done = false;
+    bool m_batch = false;
+    bool m_finished = false; // the request has no more results
 };
 
 // A statement handle freed on every way out.
@@ -443,7 +478,7 @@ QString OdbcConnection::dbmsName() const
 #endif
 }
 
-std::unique_ptr<RowSource> OdbcConnection::query(const QString& sql)
+std::unique_ptr<RowSource> OdbcConnection::query(const QString& sql, bool batch)
 {
     m_link->checkNotLost();
     StatementHandle statement(m_dbc, *m_link);
@@ -462,7 +497,7 @@ std::unique_ptr<RowSource> OdbcConnection::query(const QString& sql)
         if (!SQL_SUCCEEDED(rc))
             throw m_link->failure(SQL_HANDLE_STMT, statement.get());
     }
-    return std::make_unique<OdbcRows>(statement.release(), m_link);
+    return std::make_unique<OdbcRows>(statement.release(), m_link, batch);
 }
 
 void OdbcConnection::cancel()

@@ -31,7 +31,8 @@ public:
     // Both need an open connection (the caller checks). After the link was lost, both throw the
     // failure that said so, without asking the driver. The first result set of a request, read forward only; the rest
     // of the request is read when its rows are.
-    std::unique_ptr<RowSource> query(const QString& sql);
+    // With `batch`, the request's further results are read with nextResult() rather than at once.
+    std::unique_ptr<RowSource> query(const QString& sql, bool batch = false);
 
     // Runs a request of `statements` statements to its end. `ran` is called with the index of each
     // statement whose row count arrived, and that count (statements without one, such as SET, are

@@ -9,8 +9,38 @@ RuntimeError noCurrentRecord()
 }
 } // namespace
 
+ChainedRows::ChainedRows(QStringList statements, Opener open)
+    : m_statements(std::move(statements)), m_open(std::move(open))
+{
+    m_current = m_open(m_statements.value(0));
+}
+
+bool ChainedRows::nextResult()
+{
+    if (m_index + 1 >= m_statements.size())
+        return false;
+    // The one before is closed first: one statement at a time on the connection.
+    m_current.reset();
+    m_current = m_open(m_statements[++m_index]);
+    return true;
+}
+
 Recordset::Recordset(std::unique_ptr<RowSource> rows) : m_rows(std::move(rows))
 {
+    describe();
+}
+
+bool Recordset::nextRecordset()
+{
+    if (!m_rows->nextResult())
+        return false;
+    describe();
+    return true;
+}
+
+void Recordset::describe()
+{
+    m_fields.clear();
     for (int i = 0; i < m_rows->columnCount(); ++i) {
         // Some ODBC drivers report non-ASCII names with a wrong length: cut at the first NUL.
         QString name = m_rows->columnName(i);

@@ -82,7 +82,8 @@ void fillGrid(Connection& conn, FlexGridModel& grid, GridKind kind, const QStrin
     const QString sql = kind == GridKind::Existing ? existingGridSql(conn.dialect(), officeCode, buildingList)
                                                    : candidateGridSql(conn.dialect(), officeCode, buildingList);
     ColumnFitter fitter(font);
-    std::optional<Recordset> rs(conn.openRecordset(sql));
+    // The rooms and every room's moved-out owners in one request.
+    std::optional<Recordset> rs(conn.openRecordsets({sql, resaleCountsSql(buildingList)}));
     grid.setRows(1);
     GridRedrawOff redrawOff(grid);
 
@@ -131,12 +132,14 @@ void fillGrid(Connection& conn, FlexGridModel& grid, GridKind kind, const QStrin
         if (rowsRead && row % 500 == 0)
             rowsRead(row);
     }
-    rs.reset();
     if (rowsRead)
         rowsRead(grid.rows() - 1);
 
     // Every room's moved-out owners in one statement, rather than one request per row.
-    const ResaleCounts counts(conn, buildingList);
+    if (!rs->nextRecordset())
+        throw RuntimeError(ErrorNumber::GenericFailure, QStringLiteral("数据库没有返回转卖次数。"));
+    const ResaleCounts counts(*rs);
+    rs.reset();
     for (int row = 1; row < grid.rows(); ++row) {
         grid.setTextMatrix(row, GridColumn::Resale, counts.letter(grid.textMatrix(row, GridColumn::RoomId)));
         if (kind == GridKind::Candidate)

@@ -253,6 +253,11 @@ std::optional<qlonglong> wholeRoomId(const QVariant& id)
 ResaleCounts::ResaleCounts(Connection& connection, const QString& buildingList)
 {
     Recordset rs = connection.openRecordset(resaleCountsSql(buildingList));
+    *this = ResaleCounts(rs);
+}
+
+ResaleCounts::ResaleCounts(Recordset& rs)
+{
     const int room = rs.fieldIndex(QStringLiteral("S_ID"));
     const int count = rs.fieldIndex(QStringLiteral("转卖次数"));
     for (; !rs.eof(); rs.moveNext()) {

@@ -70,6 +70,8 @@ class ResaleCounts
 {
 public:
     ResaleCounts(Connection& connection, const QString& buildingList);
+    // From the counts' result of a request already open (resaleCountsSql's columns), read to its end.
+    explicit ResaleCounts(Recordset& counts);
 
     // The resale letter of the room `roomId` (S_ID): error 13 when the id is not a number,
     // error 6 when its count does not fit 16 bits; "A" for a room nobody moved out of.
