@@ -86,6 +86,12 @@ int main(int argc, char** argv)
     ui.Command5->click();
     save(main, folder + QStringLiteral("/workbench-view%1.png").arg(suffix));
 
+    // The please-wait panel as a save shows it when the server has gone quiet, with its 取消.
+    OwnerNumberFormUi(ui).showPleaseWait(
+        QStringLiteral("正在保存业主编号，请稍等......\n服务器 30 秒未响应，可以继续等待或取消"));
+    save(main, folder + QStringLiteral("/workbench-wait%1.png").arg(suffix));
+    ui.Picture5->hide();
+
     // Two numbers handed out before to moved-out owners: generate marks them.
     choose(QStringLiteral("15"));
     ui.Command2->click();
