@@ -212,7 +212,8 @@ private slots:
                 order << w->objectName();
             w = w->nextInFocusChain();
         } while (w != ui.Combo1);
-        QCOMPARE(order, (QStringList{"Combo1", "Check1", "TreeView1", "MSFlexGrid1", "FindText", "Combo2", "Command2",
+        QCOMPARE(order, (QStringList{"Combo1", "Check1", "TreeView1", "MSFlexGrid1", "openFolderButton", "FindText",
+                                     "Combo2", "Command2",
                                      "Command3", "Command5", "Command4", "Command6", "Command1"}));
 
         // Tab leaves a filled grid for the bar; the arrow keys move between its cells.
