@@ -25,7 +25,7 @@
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_backgroundFile(Frmtu::pictureFile())
 {
-    initMainWindowResources();
+    installProgramIcon();
     setObjectName(QStringLiteral("MDIForm1"));
     setWindowTitle(QStringLiteral(" 澄岭物业管理工具"));
     setWindowIcon(QIcon(QStringLiteral(":/main_window/icon.png")));

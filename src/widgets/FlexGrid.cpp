@@ -4,11 +4,11 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QKeyEvent>
-#include <QScrollBar>
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
@@ -182,6 +182,11 @@ void FlexGrid::takeSelectionFromView()
 // selChange handler moves the selection itself.
 void FlexGrid::mousePressEvent(QMouseEvent* event)
 {
+    // A right click inside the selection is for the context menu: the selection stays whole.
+    if (event->button() == Qt::RightButton && selectionModel()->isSelected(indexAt(event->position().toPoint()))) {
+        event->accept();
+        return;
+    }
     QTableView::mousePressEvent(event);
     takeSelectionFromView();
 }

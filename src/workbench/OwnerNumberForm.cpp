@@ -159,7 +159,8 @@ void OwnerNumberForm::connectControls()
     connect(m_ui.Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
     connect(m_ui.MSFlexGrid1, &QAbstractItemView::clicked, this, [this] { MSFlexGrid1_Click(); });
     connect(m_ui.MSFlexGrid1, &FlexGrid::selChange, this, [this] { MSFlexGrid1_Click(); });
-    connect(m_ui.MSFlexGrid1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) { showGridMenu(at); });
+    connect(m_ui.MSFlexGrid1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { showGridMenu(at); });
     m_gridMenu = new QMenu(this);
     m_gridMenu->setObjectName(QStringLiteral("gridMenu"));
     QAction* copyRows = m_gridMenu->addAction(QStringLiteral("复制\tCtrl+C"));
@@ -239,8 +240,8 @@ bool OwnerNumberForm::hasUnsavedNumbers() const
 bool OwnerNumberForm::confirmLeavingUnsaved()
 {
     return !hasUnsavedNumbers() ||
-           MsgBox(QStringLiteral("生成的业主编号尚未保存，确定要关闭吗？"), MsgButtons::YesNoDefaultNo, MsgIcon::Question,
-                  QStringLiteral("系统提示")) == MsgAnswer::Yes;
+           MsgBox(QStringLiteral("生成的业主编号尚未保存，确定要关闭吗？"), MsgButtons::YesNoDefaultNo,
+                  MsgIcon::Question, QStringLiteral("系统提示")) == MsgAnswer::Yes;
 }
 
 void OwnerNumberForm::resizeEvent(QResizeEvent* event)
@@ -632,8 +633,8 @@ bool OwnerNumberForm::chooseExportFile(const QString& officeItem, QString& targe
 {
     QString start = QDir(exportStartFolder()).filePath(suggestedExportName(officeItem));
     for (;;) {
-        const QString chosen = FileDialog::getSaveFileName(this, QStringLiteral("另存为"), start,
-                                                           QStringLiteral("电子表 (*.xls *.xlsx)"));
+        const QString chosen =
+            FileDialog::getSaveFileName(this, QStringLiteral("另存为"), start, QStringLiteral("电子表 (*.xls *.xlsx)"));
         if (chosen.isEmpty())
             return false;
         // The one question about overwriting, about the file really written (the dialog asks none).

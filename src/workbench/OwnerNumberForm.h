@@ -85,11 +85,11 @@ private:
 
     OwnerNumberFormUi m_ui;
     QMenu* m_gridMenu = nullptr;
-    GridProblems m_problems;            // what the last fill found in its numbers
+    GridProblems m_problems;             // what the last fill found in its numbers
     QHash<int, QString> m_savedByOthers; // rows another user numbered meanwhile, not written over
-    WriteOutcome m_outcome;             // the last save's or clear's statements
-    int m_duplicates = 0;               // marked now
-    QSet<int> m_unsaveable;             // rows whose number the database's code page cannot hold
+    WriteOutcome m_outcome;              // the last save's or clear's statements
+    int m_duplicates = 0;                // marked now
+    QSet<int> m_unsaveable;              // rows whose number the database's code page cannot hold
     QString m_doneNote;
     QString m_doneFolder;
     QString m_gridOffice; // the office the grid's rows belong to

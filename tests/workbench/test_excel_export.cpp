@@ -16,19 +16,19 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
-#include <QHeaderView>
 #include <QProgressBar>
-#include <QStandardPaths>
-#include <QTreeView>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 #include <QtTest>
 #include <algorithm>
 #include <cmath>
@@ -370,7 +370,8 @@ private slots:
                 for (int r = 0; r < model->rowCount(files->rootIndex()); ++r)
                     for (int c = 1; c <= 3; ++c) {
                         const QString text = model->index(r, c, files->rootIndex()).data().toString();
-                        if (text.isEmpty() || files->header()->sectionSize(c) <= files->fontMetrics().horizontalAdvance(text))
+                        if (text.isEmpty() ||
+                            files->header()->sectionSize(c) <= files->fontMetrics().horizontalAdvance(text))
                             return false;
                     }
                 return true;
