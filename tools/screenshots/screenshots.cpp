@@ -8,8 +8,8 @@
 #include "engine/GridBuilders.h"
 #include "main_window/MainWindow.h"
 #include "startup/Module1.h"
-#include "widgets/FlexGrid.h"
 #include "widgets/FileDialog.h"
+#include "widgets/FlexGrid.h"
 #include "widgets/MessageBox.h"
 #include "workbench/GridFindBar.h"
 #include "workbench/OwnerNumberForm.h"
@@ -123,7 +123,8 @@ int main(int argc, char** argv)
         QFile copied(files + QStringLiteral("/copied.txt"));
         if (copied.open(QIODevice::WriteOnly))
             copied.write(QGuiApplication::clipboard()->text().toUtf8());
-        FileDialogSeam::setScript([files](const QString&, const QString&) { return files + QStringLiteral("/export"); });
+        FileDialogSeam::setScript(
+            [files](const QString&, const QString&) { return files + QStringLiteral("/export"); });
         ui.Command4->click();
         FileDialogSeam::clearScript();
         save(main, folder + QStringLiteral("/workbench-exported%1.png").arg(suffix));
