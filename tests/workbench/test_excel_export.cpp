@@ -390,6 +390,8 @@ private slots:
     {
         auto form = filledForm();
         const Workbench ui(*form);
+        form->resize(3000, 900); // the note line has room for a long temporary path
+        form->show();
         FlexGrid& grid = *ui.MSFlexGrid1;
         MessageRecorder boxes;
         DialogAnswer dialog(dirPath(QStringLiteral("报表")));
