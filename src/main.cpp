@@ -1,6 +1,7 @@
 #include "core/Fonts.h"
 #include "core/ProgramArguments.h"
 #include "main_window/MainWindow.h"
+#include "main_window/Resources.h"
 #include "startup/Module1.h"
 #include "startup/QtTranslation.h"
 #include "startup/StartupArgument.h"
@@ -24,6 +25,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "未找到 Qt 的中文翻译（qtbase_zh_CN.qm），Qt 自带的对话框文字将不是中文。\n");
     installFontSubstitutions();
     QApplication::setFont(yaheiFont(9));
+    installProgramIcon();
     registerMainWindowClientArea();
     Main(launcherArgument(arguments), [] { showMDIForm1(); });
     return app.exec();

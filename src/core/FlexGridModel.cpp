@@ -211,6 +211,30 @@ void FlexGridModel::takeSelection(int row, int col, int rowSel, int colSel)
     m_colSel = colSel;
 }
 
+QString FlexGridModel::clip() const
+{
+    const int top = std::max(1, std::min(m_row, m_rowSel)), bottom = std::max(m_row, m_rowSel);
+    const int left = std::min(m_col, m_colSel), right = std::max(m_col, m_colSel);
+    QString text;
+    for (int r = top; r <= bottom && r < m_rows; ++r) {
+        bool first = true;
+        for (int c = left; c <= right && c < m_cols; ++c) {
+            if (m_colWidths[c] == 0)
+                continue;
+            if (!first)
+                text += u'\t';
+            first = false;
+            const QString& t = cell(r, c);
+            if (t.contains(u'\t') || t.contains(u'\n') || t.contains(u'\r') || t.startsWith(u'"'))
+                text += u'"' + QString(t).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
+            else
+                text += t;
+        }
+        text += u'\n';
+    }
+    return text;
+}
+
 void FlexGridModel::currentCellMoved()
 {
     if (!m_frozen)
@@ -365,6 +389,21 @@ void FlexGridModel::setCellMark(int row, int col, const QColor& back, const QStr
         const QModelIndex i = index(row - 1, col);
         emit dataChanged(i, i, {Qt::BackgroundRole, Qt::ToolTipRole});
     }
+}
+
+void FlexGridModel::clearMarks()
+{
+    if (m_marks.isEmpty())
+        return;
+    if (m_frozen) {
+        for (auto it = m_marks.constBegin(); it != m_marks.constEnd(); ++it)
+            markDirty(int(it.key() >> 16), int(it.key() & 0xFFFF));
+        m_marks.clear();
+        return;
+    }
+    m_marks.clear();
+    if (m_rows > 1)
+        emit dataChanged(index(0, 0), index(m_rows - 2, m_cols - 1), {Qt::BackgroundRole, Qt::ToolTipRole});
 }
 
 QColor FlexGridModel::cellBackColor(int row, int col) const

@@ -67,6 +67,7 @@ public:
     QColor cellBackColor(int row, int col) const; // invalid when the cell has no mark
     QString cellToolTip(int row, int col) const;
     int markCount() const { return m_marks.size(); }
+    void clearMarks();
 
     bool redraw() const { return !m_frozen; }
     void setRedraw(bool redraw);
@@ -83,6 +84,10 @@ public:
     void setColSel(int col);
     // The range a view's user chose, which that view already shows: no currentCellChanged.
     void takeSelection(int row, int col, int rowSel, int colSel);
+    // The selected range's texts as a spreadsheet takes them from the clipboard: the cells of a row
+    // separated by tabs, a line per row; hidden columns (width 0) left out, and a cell holding a
+    // tab, a line break or a leading '"' quoted, its quotes doubled.
+    QString clip() const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

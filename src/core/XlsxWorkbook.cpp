@@ -476,6 +476,29 @@ void XlsxWorkbook::mergeRange(int firstRow, int firstCol, int lastRow, int lastC
         noteRow(lastRow);
 }
 
+void XlsxWorkbook::setPrintLayout(int firstRepeated, int lastRepeated)
+{
+    requireSheet();
+    constexpr uint8_t kPaperA4 = 9;
+    worksheet_set_landscape(m_sheet);
+    worksheet_set_paper(m_sheet, kPaperA4);
+    worksheet_fit_to_pages(m_sheet, 1, 0);
+    check(worksheet_repeat_rows(m_sheet, rowIndex(firstRepeated), rowIndex(lastRepeated)), "repeat rows");
+}
+
+void XlsxWorkbook::freezeRowsAbove(int row)
+{
+    requireSheet();
+    worksheet_freeze_panes(m_sheet, rowIndex(row), 0);
+}
+
+void XlsxWorkbook::setAutoFilter(int firstRow, int firstCol, int lastRow, int lastCol)
+{
+    requireSheet();
+    check(worksheet_autofilter(m_sheet, rowIndex(firstRow), colIndex(firstCol), rowIndex(lastRow), colIndex(lastCol)),
+          "autofilter");
+}
+
 void XlsxWorkbook::close()
 {
     requireOpen();

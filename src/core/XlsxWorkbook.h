@@ -92,6 +92,14 @@ public:
     // Merges a range of at least two cells; the text goes into its first cell, every cell gets the format.
     void mergeRange(int firstRow, int firstCol, int lastRow, int lastCol, const QString& text, Format format);
 
+    // How the sheet prints: landscape on A4, every column on the page's width (as many pages down as
+    // it takes), rows `firstRepeated` to `lastRepeated` at the top of every page.
+    void setPrintLayout(int firstRepeated, int lastRepeated);
+    // The rows above `row` stay in view while the rest scrolls.
+    void freezeRowsAbove(int row);
+    // Filter buttons in the range's first row.
+    void setAutoFilter(int firstRow, int firstCol, int lastRow, int lastCol);
+
     // Writes the file, reads it back whole, and moves it to its name; only then does the workbook exist.
     void close();
 

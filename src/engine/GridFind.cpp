@@ -1,5 +1,7 @@
 #include "engine/GridFind.h"
 
+#include <algorithm>
+
 QString foldForFind(const QString& text)
 {
     QString folded = text.toLower();
@@ -21,20 +23,37 @@ void GridFinder::reset(int rows, const std::function<QString(int)>& rowText)
         m_rows << foldForFind(rowText(r));
 }
 
-int GridFinder::find(const QString& text, int from, bool backwards) const
+int GridFinder::find(const QString& text, int from, bool backwards, Step* step) const
 {
     const QString needle = foldForFind(text);
     const int n = m_rows.size();
     if (needle.isEmpty() || n == 0)
         return -1;
-    // Rows are 1-based; from no row, forward starts at the first and backward at the last.
-    int index = from - 1;
-    if (index < 0 || index >= n)
-        index = backwards ? n : -1;
-    for (int step = 0; step < n; ++step) {
-        index = backwards ? (index - 1 + n) % n : (index + 1) % n;
-        if (m_rows[index].contains(needle))
-            return index + 1;
+    // One pass gives every row holding the text; the step picks among them. Rows are 1-based;
+    // from no row, forward starts at the first and backward at the last.
+    QList<int> hits;
+    for (int i = 0; i < n; ++i)
+        if (m_rows[i].contains(needle))
+            hits << i + 1;
+    if (hits.isEmpty())
+        return -1;
+    const bool fromRow = from >= 1 && from <= n;
+    int k = -1;
+    bool wrapped = false;
+    if (backwards) {
+        k = int(std::lower_bound(hits.cbegin(), hits.cend(), fromRow ? from : n + 1) - hits.cbegin()) - 1;
+        if (k < 0) {
+            k = hits.size() - 1;
+            wrapped = fromRow;
+        }
+    } else {
+        k = int(std::upper_bound(hits.cbegin(), hits.cend(), fromRow ? from : 0) - hits.cbegin());
+        if (k >= hits.size()) {
+            k = 0;
+            wrapped = fromRow;
+        }
     }
-    return -1;
+    if (step)
+        *step = {k + 1, int(hits.size()), wrapped};
+    return hits[k];
 }

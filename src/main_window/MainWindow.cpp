@@ -25,7 +25,7 @@
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_backgroundFile(Frmtu::pictureFile())
 {
-    initMainWindowResources();
+    installProgramIcon();
     setObjectName(QStringLiteral("MDIForm1"));
     setWindowTitle(QStringLiteral(" 澄岭物业管理工具"));
     setWindowIcon(QIcon(QStringLiteral(":/main_window/icon.png")));
@@ -127,7 +127,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    if (MsgBox(QStringLiteral("确认要退出系统吗？"), MsgButtons::YesNo, MsgIcon::Information) == MsgAnswer::No) {
+    if (!workbenchMayClose() ||
+        MsgBox(QStringLiteral("确认要退出系统吗？"), MsgButtons::YesNo, MsgIcon::Information) == MsgAnswer::No) {
         event->ignore();
         return;
     }
@@ -180,9 +181,16 @@ void MainWindow::银行扣款方式设置_Click()
 
 void MainWindow::退出_Click()
 {
-    if (databaseBusy())
+    if (databaseBusy() || !workbenchMayClose())
         return;
     EndProgram();
+}
+
+// Generated numbers not saved yet are not lost without a word.
+bool MainWindow::workbenchMayClose() const
+{
+    auto* workbench = m_area->findChild<OwnerNumberForm*>();
+    return !workbench || workbench->confirmLeavingUnsaved();
 }
 
 void MainWindow::关于软件_Click()

@@ -43,6 +43,7 @@ private:
     void MDIForm_Resize();
     void 业主编号管理_Click();
     static bool databaseBusy();
+    bool workbenchMayClose() const;
     void 银行扣款方式设置_Click();
     void 退出_Click();
     void 关于软件_Click();

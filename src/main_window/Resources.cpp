@@ -1,5 +1,7 @@
 #include "main_window/Resources.h"
 
+#include <QApplication>
+#include <QIcon>
 #include <QtGlobal>
 
 void initMainWindowResources()
@@ -9,4 +11,10 @@ void initMainWindowResources()
         return true;
     }();
     Q_UNUSED(done);
+}
+
+void installProgramIcon()
+{
+    initMainWindowResources();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/main_window/icon.png")));
 }

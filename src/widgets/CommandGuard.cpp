@@ -64,6 +64,7 @@ bool RunCommand(const std::function<void()>& body, const std::function<void()>& 
 CommandLock::CommandLock(const QList<QWidget*>& controls)
 {
     ++gBusy;
+    m_focus = QApplication::focusWidget();
     for (QWidget* w : controls) {
         if (!w)
             continue;
@@ -77,6 +78,8 @@ CommandLock::~CommandLock()
     for (const auto& [w, enabled] : m_states)
         if (w)
             w->setEnabled(enabled);
+    if (m_focus && m_focus->isEnabled() && m_focus->isVisible() && m_focus->focusPolicy() != Qt::NoFocus)
+        m_focus->setFocus(Qt::OtherFocusReason);
     --gBusy;
 }
 

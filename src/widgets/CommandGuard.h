@@ -16,6 +16,7 @@ void ReportCurrentException();
 
 // While a command runs, the form takes no other input: the given controls are disabled and
 // get back exactly the enabled state they had; other windows can ask busy() to refuse a close.
+// Disabling the control with the focus drops the focus: it goes back where it was afterwards.
 class CommandLock
 {
 public:
@@ -26,9 +27,12 @@ public:
 
     // A control the command itself enables or disables: the state it gets when the lock ends.
     void setEnabledAfter(QWidget* control, bool enabled);
+    // Where the focus goes when the lock ends, instead of where it was.
+    void setFocusAfter(QWidget* control) { m_focus = control; }
 
     static bool busy();
 
 private:
     QList<QPair<QPointer<QWidget>, bool>> m_states;
+    QPointer<QWidget> m_focus;
 };

@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QLineEdit>
+#include <QTreeView>
 
 namespace {
 FileDialogSeam::Script& script()
@@ -52,6 +54,14 @@ QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, con
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setProxyModel(new ChineseFileDetails(&dialog));
+    // Size, type and date as wide as their texts ("12.3 KiB", "Excel 工作表"); the name takes the rest.
+    if (auto* files = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = files->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(NameColumn, QHeaderView::Stretch);
+        for (int c : {SizeColumn, TypeColumn, DateColumn})
+            header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    }
     // Qt's dialog reads a typed name holding '"' as a list of quoted names and returns one of
     // them: the name typed is taken whole instead, in the folder the dialog shows.
     QString typed;

@@ -3,9 +3,12 @@
 #include "core/Twips.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
@@ -154,7 +157,8 @@ void FlexGrid::takeSelectionFromView()
     const QModelIndex current = selectionModel()->currentIndex();
     if (!current.isValid())
         return;
-    const int row = current.row() + 1, col = current.column();
+    const int row = current.row() + 1;
+    int col = current.column();
     int rowSel = row, colSel = col;
     for (const QItemSelectionRange& range : selectionModel()->selection()) {
         if (!range.contains(current))
@@ -162,6 +166,10 @@ void FlexGrid::takeSelectionFromView()
         rowSel = (range.top() == current.row() ? range.bottom() : range.top()) + 1;
         colSel = range.left() == col ? range.right() : range.left();
         break;
+    }
+    if (m_byRow) { // whole rows, from the fixed column on
+        col = 0;
+        colSel = m_model->cols() - 1;
     }
     if (row == m_model->row() && col == m_model->col() && rowSel == m_model->rowSel() && colSel == m_model->colSel())
         return;
@@ -174,6 +182,11 @@ void FlexGrid::takeSelectionFromView()
 // selChange handler moves the selection itself.
 void FlexGrid::mousePressEvent(QMouseEvent* event)
 {
+    // A right click inside the selection is for the context menu: the selection stays whole.
+    if (event->button() == Qt::RightButton && selectionModel()->isSelected(indexAt(event->position().toPoint()))) {
+        event->accept();
+        return;
+    }
     QTableView::mousePressEvent(event);
     takeSelectionFromView();
 }
@@ -192,8 +205,59 @@ void FlexGrid::mouseReleaseEvent(QMouseEvent* event)
 
 void FlexGrid::keyPressEvent(QKeyEvent* event)
 {
+    if (event->matches(QKeySequence::Copy)) {
+        copy();
+        return;
+    }
+    if (m_byRow && event->matches(QKeySequence::SelectAll)) {
+        // Every row, from the first: the range's corners are the grid's Row and RowSel.
+        if (m_model->rows() > 1) {
+            m_model->setRow(1);
+            m_model->setCol(0);
+            m_model->setColSel(m_model->cols() - 1);
+            m_model->setRowSel(m_model->rows() - 1);
+            emit selChange();
+        }
+        return;
+    }
     QTableView::keyPressEvent(event);
     takeSelectionFromView();
+}
+
+QModelIndex FlexGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    if (m_byRow) {
+        const QModelIndex current = currentIndex();
+        const int last = m_model->rowCount() - 1;
+        switch (action) {
+        case MoveHome:
+        case MoveEnd:
+            if (last < 0)
+                return current;
+            return m_model->index(action == MoveHome ? 0 : last, current.isValid() ? current.column() : 0);
+        case MoveLeft:
+        case MoveRight: {
+            QScrollBar* bar = horizontalScrollBar();
+            bar->setValue(bar->value() + (action == MoveLeft ? -1 : 1) * bar->singleStep() * 3);
+            return current;
+        }
+        default:
+            break;
+        }
+    }
+    return QTableView::moveCursor(action, modifiers);
+}
+
+void FlexGrid::setSelectionByRow(bool byRow)
+{
+    m_byRow = byRow;
+    setSelectionBehavior(byRow ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+}
+
+void FlexGrid::copy()
+{
+    if (m_model->rows() > 1 && m_model->row() >= 1)
+        QGuiApplication::clipboard()->setText(m_model->clip());
 }
 
 void FlexGrid::fitRowHeight()

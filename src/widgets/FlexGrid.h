@@ -48,6 +48,14 @@ public:
     int colSel() const { return m_model->colSel(); }
     void setColSel(int col) { m_model->setColSel(col); }
 
+    // The grid's SelectionMode "by row": a click, a drag, the keys (arrows, Page Up/Down, Home/End,
+    // with Shift extending) and Ctrl+A select whole rows; Left and Right scroll sideways.
+    void setSelectionByRow(bool byRow);
+    bool selectionByRow() const { return m_byRow; }
+
+    // The selected range's visible texts to the clipboard (Ctrl+C).
+    void copy();
+
 signals:
     // The user moved the current cell or changed the selection (not emitted for changes in code).
     void selChange();
@@ -58,6 +66,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:
     void applyColumn(int col);
@@ -67,4 +76,5 @@ private:
     void fitRowHeight();
 
     FlexGridModel* m_model;
+    bool m_byRow = false;
 };

@@ -4,6 +4,8 @@
 #include "engine/GridBuilders.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QStringList>
 #include <algorithm>
 
@@ -103,9 +105,35 @@ QString suggestedExportName(const QString& officeItem)
     return name + QStringLiteral("_业主编号");
 }
 
-QString exportDoneDetails(const QString& path, const QList<int>& cutRows)
+namespace {
+QString& lastExportFolder()
 {
-    QString details = QStringLiteral("\r\n文件：") + QDir::toNativeSeparators(path);
+    static QString folder;
+    return folder;
+}
+} // namespace
+
+QString exportStartFolder()
+{
+    if (!lastExportFolder().isEmpty() && QFileInfo(lastExportFolder()).isDir())
+        return lastExportFolder();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+void rememberExportFolder(const QString& writtenFile)
+{
+    lastExportFolder() = QFileInfo(writtenFile).absolutePath();
+}
+
+void forgetExportFolder()
+{
+    lastExportFolder().clear();
+}
+
+QString exportCutRowsText(const QList<int>& cutRows)
+{
+    QString details;
     if (!cutRows.isEmpty()) {
         QStringList rows;
         for (int r : cutRows.mid(0, 10))
@@ -119,7 +147,8 @@ QString exportDoneDetails(const QString& path, const QList<int>& cutRows)
 }
 
 QList<int> WriteOwnerNumberWorkbook(const QString& path, FlexGridModel& grid, const QString& officeItem,
-                                    const QDate& date, const std::function<void(int)>& progress)
+                                    const QDate& date, const std::function<void(int)>& progress,
+                                    const QList<SheetLegend>& legend)
 {
     QList<int> cutRows;
     const SheetLayout layout{grid.rows(), GridColumn::kShownCount};
@@ -131,6 +160,11 @@ QList<int> WriteOwnerNumberWorkbook(const QString& path, FlexGridModel& grid, co
     GridRedrawOff redrawOff(grid);
     for (int c = 0; c < n; ++c)
         book.setColumnWidth(c + 1, grid.colWidth(c) / kTwipsPerCharacter);
+    // On paper: across, every column on the page's width, title and header on every page; on the
+    // screen the header stays in view and filters. (Ranges are checked against rows not yet streamed.)
+    book.setPrintLayout(kTitleRow, kHeaderRow);
+    book.freezeRowsAbove(kHeaderRow + 1);
+    book.setAutoFilter(kHeaderRow, 1, std::max(kHeaderRow, layout.lastBorderRow()), n);
 
     mergeOrWrite(book, layout, kTitleRow, 1, n, QStringLiteral("业主编号"));
     writeBlankRow(book, layout, 2, 1, n);
@@ -168,6 +202,18 @@ QList<int> WriteOwnerNumberWorkbook(const QString& path, FlexGridModel& grid, co
         }
     }
     writeBlankRow(book, layout, layout.lastFontRow(), 1, n);
+    // A line a colour under the table, after the blank row: a cell of the colour, then its meaning.
+    int legendRow = layout.lastFontRow() + 1;
+    for (const SheetLegend& line : legend) {
+        CellStyle swatch;
+        swatch.fill = static_cast<int>(line.colour.rgb() & 0xFFFFFF);
+        book.writeBlank(legendRow, 1, book.format(swatch));
+        CellStyle text;
+        text.fontName = kFontName;
+        text.fontSize = 9;
+        book.writeString(legendRow, 2, line.text, book.format(text));
+        ++legendRow;
+    }
     book.close();
     return cutRows;
 }

@@ -23,7 +23,8 @@ GridFindBar::GridFindBar(FlexGrid* grid, QWidget* parent) : QWidget(parent), m_g
     m_status = new QLabel(this);
     m_status->setTextFormat(Qt::PlainText);
     m_status->setObjectName(QStringLiteral("FindStatus"));
-    m_status->setMinimumWidth(m_status->fontMetrics().horizontalAdvance(QStringLiteral("第 100000 行")) + 8);
+    m_status->setMinimumWidth(
+        m_status->fontMetrics().horizontalAdvance(QStringLiteral("第 100000 / 100000 处，已从末尾开始")) + 8);
     auto* previous = new QToolButton(this);
     previous->setText(QStringLiteral("上一个"));
     auto* next = new QToolButton(this);
@@ -72,15 +73,17 @@ void GridFindBar::close()
 int GridFindBar::findNext(bool backwards)
 {
     if (m_stale) {
+        // The data columns: 序 is the row's index, which a search for a number must not stop at.
         m_finder.reset(m_grid->rows(), [this](int row) {
             QString text;
-            for (int c = 0; c < GridColumn::kShownCount; ++c)
+            for (int c = GridColumn::Name; c < GridColumn::kShownCount; ++c)
                 text += m_grid->textMatrix(row, c) + u'\n';
             return text;
         });
         m_stale = false;
     }
-    const int row = m_finder.find(m_text->text(), m_grid->row(), backwards);
+    GridFinder::Step step;
+    const int row = m_finder.find(m_text->text(), m_grid->row(), backwards, &step);
     if (row < 0) {
         m_status->setText(m_text->text().isEmpty() ? QString() : QStringLiteral("未找到"));
         return -1;
@@ -90,7 +93,10 @@ int GridFindBar::findNext(bool backwards)
     m_grid->setCol(GridColumn::Index);
     m_grid->setColSel(GridColumn::kShownCount - 1);
     m_grid->scrollTo(m_grid->model()->index(row - 1, 0));
-    m_status->setText(QStringLiteral("第 %1 行").arg(row));
+    QString status = QStringLiteral("第 %1 / %2 处").arg(step.ordinal).arg(step.count);
+    if (step.wrapped)
+        status += backwards ? QStringLiteral("，已从末尾开始") : QStringLiteral("，已从头开始");
+    m_status->setText(status);
     return row;
 }
 

@@ -16,23 +16,29 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QUrl>
 
 namespace {
 // A duplicate owner number's cell, or one the database cannot store.
@@ -225,9 +231,24 @@ void OwnerNumberForm::connectControls()
     connect(m_ui.Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
     connect(m_ui.Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
     connect(m_ui.MSFlexGrid1, &QAbstractItemView::clicked, this, [this] { MSFlexGrid1_Click(); });
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    connect(m_ui.MSFlexGrid1, &FlexGrid::selChange, this, [this] { MSFlexGrid1_Click(); });
+    connect(m_ui.MSFlexGrid1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { showGridMenu(at); });
+    m_gridMenu = new QMenu(this);
+    m_gridMenu->setObjectName(QStringLiteral("gridMenu"));
+    QAction* copyRows = m_gridMenu->addAction(QStringLiteral("复制\tCtrl+C"));
+    copyRows->setObjectName(QStringLiteral("copyRows"));
+    connect(copyRows, &QAction::triggered, m_ui.MSFlexGrid1, &FlexGrid::copy);
+    QAction* copyNumbers = m_gridMenu->addAction(QStringLiteral("复制业主编号"));
+    copyNumbers->setObjectName(QStringLiteral("copyOwnerNumbers"));
+    connect(copyNumbers, &QAction::triggered, this, [this] { copyOwnerNumbers(); });
+    connect(m_ui.openFolderButton, &QToolButton::clicked, this,
+            [this] { QDesktopServices::openUrl(QUrl::fromLocalFile(m_doneFolder)); });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* before, QWidget* now) {
         if (now && m_ui.barRow->isAncestorOf(now))
             m_ui.barScroll->ensureWidgetVisible(now);
+        else if (before && m_ui.barRow->isAncestorOf(before))
+            m_ui.barScroll->horizontalScrollBar()->setValue(0); // the row's start in view again
     });
 }
 
@@ -276,11 +297,24 @@ void OwnerNumberForm::showEvent(QShowEvent* event)
 void OwnerNumberForm::closeEvent(QCloseEvent* event)
 {
     // A running command keeps the workbench open until it has finished.
-    if (CommandLock::busy()) {
+    if (CommandLock::busy() || !confirmLeavingUnsaved()) {
         event->ignore();
         return;
     }
     QWidget::closeEvent(event);
+}
+
+bool OwnerNumberForm::hasUnsavedNumbers() const
+{
+    // Save is enabled by a generate with rows and disabled by a completed save.
+    return m_ui.Command3->isEnabled() && m_ui.MSFlexGrid1->rows() > 1;
+}
+
+bool OwnerNumberForm::confirmLeavingUnsaved()
+{
+    return !hasUnsavedNumbers() ||
+           MsgBox(QStringLiteral("生成的业主编号尚未保存，确定要关闭吗？"), MsgButtons::YesNoDefaultNo,
+                  MsgIcon::Question, QStringLiteral("系统提示")) == MsgAnswer::Yes;
 }
 
 void OwnerNumberForm::resizeEvent(QResizeEvent* event)
@@ -309,6 +343,9 @@ void OwnerNumberForm::Combo1_Click()
     RunCommand(
         [this] {
             CommandLock lock(m_ui.inputControls());
+            // Rows of another office would be saved or exported under this one's name.
+            if (m_ui.Combo1->currentText() != m_gridOffice)
+                emptyGrid(&lock);
             m_ui.Label3->setText(QStringLiteral("管理处：") + m_ui.Combo1->currentText());
             m_ui.Label3->adjustSize();
             QCoreApplication::processEvents();
@@ -388,9 +425,13 @@ void OwnerNumberForm::runFill(bool generate)
                                                 generate ? GridNumbers::Proposed : GridNumbers::Stored);
                 });
                 grid.takeFrom(filled);
+                m_gridOffice = office;
                 markProblems(problems);
             }
             const bool rows = m_ui.MSFlexGrid1->rows() > 1;
+            lock.setFocusAfter(m_ui.MSFlexGrid1);
+            if (!generate && !rows)
+                setDoneNote(QStringLiteral("所选楼幢没有已保存的业主编号"));
             if (generate) {
                 lock.setEnabledAfter(m_ui.Command6, false);
                 if (!rows)
@@ -405,11 +446,21 @@ void OwnerNumberForm::runFill(bool generate)
         },
         [this] {
             // A half-built grid must not be saved or cleared.
-            m_ui.MSFlexGrid1->setRows(1);
-            clearNotes();
-            m_ui.Command3->setEnabled(false);
-            m_ui.Command6->setEnabled(false);
+            emptyGrid();
         });
+}
+
+void OwnerNumberForm::emptyGrid(CommandLock* lock)
+{
+    m_ui.MSFlexGrid1->setRows(1);
+    clearNotes();
+    m_gridOffice.clear();
+    for (QWidget* command : {static_cast<QWidget*>(m_ui.Command3), static_cast<QWidget*>(m_ui.Command6)}) {
+        if (lock)
+            lock->setEnabledAfter(command, false);
+        else
+            command->setEnabled(false);
+    }
 }
 
 void OwnerNumberForm::Command2_Click()
@@ -424,21 +475,64 @@ void OwnerNumberForm::Command5_Click()
 
 void OwnerNumberForm::markProblems(const GridProblems& problems)
 {
-    m_duplicates = problems.duplicates.size();
+    m_problems = problems;
+    showMarks();
+}
+
+void OwnerNumberForm::showMarks()
+{
+    FlexGridModel& grid = m_ui.MSFlexGrid1->gridModel();
+    GridRedrawOff redrawOff(grid);
+    grid.clearMarks();
+    const auto holdsNumber = [&grid](int r) {
+        return r > 0 && r < grid.rows() && !grid.textMatrix(r, GridColumn::OwnerNumber).isEmpty();
+    };
+    m_duplicates = 0;
+    for (auto it = m_problems.duplicates.constBegin(); it != m_problems.duplicates.constEnd(); ++it)
+        if (holdsNumber(it.key())) {
+            addMark(it.key(), kDuplicateRed, it.value());
+            ++m_duplicates;
+        }
     m_unsaveable.clear();
-    m_notes.clear();
-    GridRedrawOff redrawOff(m_ui.MSFlexGrid1->gridModel());
-    for (auto it = problems.duplicates.constBegin(); it != problems.duplicates.constEnd(); ++it)
-        addMark(it.key(), kDuplicateRed, it.value());
+    for (auto it = m_problems.unsaveable.constBegin(); it != m_problems.unsaveable.constEnd(); ++it)
+        if (holdsNumber(it.key())) {
+            m_unsaveable.insert(it.key());
+            addMark(it.key(), kDuplicateRed,
+                    QStringLiteral("含有数据库无法保存的字符“%1”，保存后会变成别的编号，不会保存").arg(it.value()));
+        }
+    for (auto it = m_savedByOthers.constBegin(); it != m_savedByOthers.constEnd(); ++it)
+        addMark(it.key(), kUnwrittenAmber, QStringLiteral("此业主的编号已由其他用户保存为“%1”").arg(it.value()));
+    for (int r : std::as_const(m_outcome.notFound))
+        addMark(r, kUnwrittenAmber, QStringLiteral("未找到此业主（已被删除？），没有写入"));
+    for (int r : std::as_const(m_outcome.several))
+        addMark(r, kUnwrittenAmber, QStringLiteral("此 ZH_ID 对应多位业主，都已写入"));
+    showNotes();
+}
+
+void OwnerNumberForm::showNotes()
+{
+    QStringList notes;
     if (m_duplicates > 0)
-        m_notes << QStringLiteral("有 %1 个业主编号重复，已标红").arg(m_duplicates);
-    for (auto it = problems.unsaveable.constBegin(); it != problems.unsaveable.constEnd(); ++it) {
-        m_unsaveable.insert(it.key());
-        addMark(it.key(), kDuplicateRed,
-                QStringLiteral("含有数据库无法保存的字符“%1”，保存后会变成别的编号，不会保存").arg(it.value()));
-    }
+        notes << QStringLiteral("有 %1 个业主编号重复，已标红").arg(m_duplicates);
     if (!m_unsaveable.isEmpty())
-        m_notes << QStringLiteral("%1 个含有数据库无法保存的字符，已标红").arg(m_unsaveable.size());
+        notes << QStringLiteral("%1 个含有数据库无法保存的字符，已标红").arg(m_unsaveable.size());
+    if (!m_savedByOthers.isEmpty())
+        notes << QStringLiteral("%1 位业主的编号已由其他用户保存，已标黄").arg(m_savedByOthers.size());
+    if (!m_outcome.asExpected())
+        notes << writeOutcomeText(m_outcome) + QStringLiteral("，已标黄");
+    else if (m_outcome.unsent > 0)
+        notes << writeOutcomeText(m_outcome);
+    if (!m_doneNote.isEmpty())
+        notes << m_doneNote;
+    m_ui.duplicateNote->setVisible(!notes.isEmpty());
+    m_ui.openFolderButton->setVisible(!m_doneFolder.isEmpty());
+    m_ui.setNote(notes.join(QStringLiteral("；")));
+}
+
+void OwnerNumberForm::setDoneNote(const QString& text, const QString& folder)
+{
+    m_doneNote = text;
+    m_doneFolder = folder;
     showNotes();
 }
 
@@ -452,19 +546,19 @@ void OwnerNumberForm::addMark(int row, const QColor& colour, const QString& tip)
                      earlier.isEmpty() ? tip : earlier + QStringLiteral("；") + tip);
 }
 
-void OwnerNumberForm::showNotes()
-{
-    m_ui.duplicateNote->setText(m_notes.join(QStringLiteral("；")));
-    m_ui.duplicateNote->setVisible(!m_notes.isEmpty());
-    m_ui.placeExtras();
-}
-
 void OwnerNumberForm::clearNotes()
 {
+    m_problems = {};
+    m_savedByOthers.clear();
+    m_outcome = {};
     m_duplicates = 0;
     m_unsaveable.clear();
-    m_notes.clear();
+    m_doneNote.clear();
+    m_doneFolder.clear();
+    m_ui.MSFlexGrid1->gridModel().clearMarks();
     m_ui.duplicateNote->hide();
+    m_ui.openFolderButton->hide();
+    m_ui.setNote(QString());
 }
 
 void OwnerNumberForm::Command3_Click()
@@ -489,6 +583,7 @@ void OwnerNumberForm::Command3_Click()
         return;
     RunCommand([this] {
         CommandLock lock(m_ui.inputControls());
+        setDoneNote(QString());
         WriteOutcome outcome;
         {
             PleaseWait panel(m_ui, kSaving);
@@ -499,11 +594,15 @@ void OwnerNumberForm::Command3_Click()
                 throw e.withContext(QStringLiteral("已写入 0 行，保存前读取业主编号时出错。"));
             }
             // Rows already written stay written; after a failure or a cancel save stays enabled to
-            // write the rest.
-            outcome = writeAndMark(savePlan(m_ui.MSFlexGrid1->gridModel(), skipped), {}, panel);
+            // write the rest. A row written over another user's number holds this grid's number now.
+            outcome = writeAndMark(
+                savePlan(m_ui.MSFlexGrid1->gridModel(), skipped), [this](int r) { m_savedByOthers.remove(r); }, panel);
         }
+        if (outcome.asExpected() && outcome.unsent == 0)
+            setDoneNote(QStringLiteral("已保存 %1 个业主编号").arg(outcome.written));
         reportOutcome(outcome, QStringLiteral("业主编号保存完毕！"));
         lock.setEnabledAfter(m_ui.Command3, outcome.unsent > 0);
+        lock.setFocusAfter(m_ui.MSFlexGrid1);
     });
 }
 
@@ -514,13 +613,8 @@ QSet<int> OwnerNumberForm::rowsSavedByOthers(PleaseWait& panel)
     panel.read([&] { taken = numbersSavedByOthers(gConn(), numbers); });
     if (taken.isEmpty())
         return {};
-    {
-        GridRedrawOff redrawOff(m_ui.MSFlexGrid1->gridModel());
-        for (auto it = taken.constBegin(); it != taken.constEnd(); ++it)
-            addMark(it.key(), kUnwrittenAmber, QStringLiteral("此业主的编号已由其他用户保存为“%1”").arg(it.value()));
-    }
-    m_notes << QStringLiteral("%1 位业主的编号已由其他用户保存，已标黄").arg(taken.size());
-    showNotes();
+    m_savedByOthers = taken;
+    showMarks();
     panel.hide();
     const MsgAnswer answer =
         MsgBox(QStringLiteral("有 %1 位业主的编号已由其他用户保存（表中已标黄）。\r\n\r\n"
@@ -572,15 +666,8 @@ WriteOutcome OwnerNumberForm::writeAndMark(const WritePlan& plan, const std::fun
 
 void OwnerNumberForm::markOutcome(const WriteOutcome& outcome)
 {
-    if (outcome.asExpected() && outcome.unsent == 0)
-        return;
-    GridRedrawOff redrawOff(m_ui.MSFlexGrid1->gridModel());
-    for (int r : outcome.notFound)
-        addMark(r, kUnwrittenAmber, QStringLiteral("未找到此业主（已被删除？），没有写入"));
-    for (int r : outcome.several)
-        addMark(r, kUnwrittenAmber, QStringLiteral("此 ZH_ID 对应多位业主，都已写入"));
-    m_notes << writeOutcomeText(outcome) + (outcome.asExpected() ? QString() : QStringLiteral("，已标黄"));
-    showNotes();
+    m_outcome = outcome;
+    showMarks();
 }
 
 void OwnerNumberForm::reportOutcome(const WriteOutcome& outcome, const QString& done)
@@ -608,6 +695,7 @@ void OwnerNumberForm::Command6_Click()
         return;
     RunCommand([this] {
         CommandLock lock(m_ui.inputControls());
+        setDoneNote(QString());
         FlexGridModel& grid = m_ui.MSFlexGrid1->gridModel();
         WriteOutcome outcome;
         {
@@ -615,26 +703,45 @@ void OwnerNumberForm::Command6_Click()
             outcome = writeAndMark(
                 clearPlan(grid), [&grid](int r) { grid.setTextMatrix(r, GridColumn::OwnerNumber, QString()); }, panel);
         }
+        if (outcome.asExpected() && outcome.unsent == 0)
+            setDoneNote(QStringLiteral("已清除 %1 个业主编号").arg(outcome.written));
         reportOutcome(outcome, QStringLiteral("业主编号清除完毕！"));
         lock.setEnabledAfter(m_ui.Command6, outcome.unsent > 0);
+        lock.setFocusAfter(m_ui.MSFlexGrid1);
     });
+}
+
+// The file the export writes: asked in the save dialog, which a No to the overwrite question
+// opens again where the user was. False when the user cancelled.
+bool OwnerNumberForm::chooseExportFile(const QString& officeItem, QString& target)
+{
+    QString start = QDir(exportStartFolder()).filePath(suggestedExportName(officeItem));
+    for (;;) {
+        const QString chosen =
+            FileDialog::getSaveFileName(this, QStringLiteral("另存为"), start, QStringLiteral("电子表 (*.xls *.xlsx)"));
+        if (chosen.isEmpty())
+            return false;
+        // The one question about overwriting, about the file really written (the dialog asks none).
+        target = excelExportFileName(chosen);
+        if (!QFileInfo(target).isFile() ||
+            confirm(QStringLiteral("文件") + target + QStringLiteral("已存在，是否覆盖？")))
+            return true;
+        start = chosen;
+    }
 }
 
 // Asks for the file, writes the grid into it and says so.
 void OwnerNumberForm::Command4_Click()
 {
-    if (m_ui.MSFlexGrid1->rows() <= 1)
+    if (m_ui.MSFlexGrid1->rows() <= 1) {
+        setDoneNote(QStringLiteral("表格中没有数据，未导出"));
         return;
+    }
     const QString officeItem = m_ui.Combo1->currentText();
     CommandLock lock(m_ui.inputControls());
-
-    const QString chosen = FileDialog::getSaveFileName(this, QStringLiteral("另存为"), suggestedExportName(officeItem),
-                                                       QStringLiteral("电子表 (*.xls *.xlsx)"));
-    if (chosen.isEmpty())
-        return;
-    // The one question about overwriting, about the file really written (the dialog asks none).
-    const QString target = excelExportFileName(chosen);
-    if (QFileInfo(target).isFile() && !confirm(QStringLiteral("文件") + target + QStringLiteral("已存在，是否覆盖？")))
+    setDoneNote(QString());
+    QString target;
+    if (!chooseExportFile(officeItem, target))
         return;
 
     // The progress bar takes the place of the buttons while the workbook is written.
@@ -657,25 +764,69 @@ void OwnerNumberForm::Command4_Click()
             GridRedrawOff redrawOff(grid);
             QProgressBar* bar = m_ui.ProgressBar1;
             const QDate today = QDate::currentDate();
+            const QList<SheetLegend> legend = exportLegend();
             QList<int> cutRows;
             runOffThread([&] {
-                cutRows = WriteOwnerNumberWorkbook(target, grid, officeItem, today, [bar](int r) {
-                    if (r % 256 == 1)
-                        QMetaObject::invokeMethod(
-                            bar, [bar, r] { bar->setValue(r); }, Qt::QueuedConnection);
-                });
+                cutRows = WriteOwnerNumberWorkbook(
+                    target, grid, officeItem, today,
+                    [bar](int r) {
+                        if (r % 256 == 1)
+                            QMetaObject::invokeMethod(
+                                bar, [bar, r] { bar->setValue(r); }, Qt::QueuedConnection);
+                    },
+                    legend);
             });
             // Every row is written and the file saved: the bar is full while the success message shows.
             m_ui.ProgressBar1->setValue(m_ui.ProgressBar1->maximum());
-            notice(QStringLiteral("业主编号表导出成功!") + exportDoneDetails(target, cutRows));
+            rememberExportFolder(target);
+            setDoneNote(QStringLiteral("已导出 %1 行：%2").arg(grid.rows() - 1).arg(QDir::toNativeSeparators(target)),
+                        QFileInfo(target).absolutePath());
+            notice(QStringLiteral("业主编号表导出成功!") + exportCutRowsText(cutRows));
             showBar();
         },
         showBar);
 }
 
+// What the workbook's coloured cells mean, for the line under its table.
+QList<SheetLegend> OwnerNumberForm::exportLegend() const
+{
+    QList<SheetLegend> legend;
+    if (m_duplicates > 0)
+        legend.append({kDuplicateRed, QStringLiteral("浅红色：业主编号重复")});
+    if (!m_unsaveable.isEmpty())
+        legend.append({kDuplicateRed, QStringLiteral("浅红色：含有数据库无法保存的字符，未保存")});
+    if (!m_savedByOthers.isEmpty() || !m_outcome.asExpected())
+        legend.append({kUnwrittenAmber, QStringLiteral("浅黄色：保存或清除时未按预期写入，或已由其他用户保存")});
+    return legend;
+}
+
 void OwnerNumberForm::MSFlexGrid1_Click()
 {
-    // A click marks the whole visible row.
-    m_ui.MSFlexGrid1->setCol(GridColumn::Index);
-    m_ui.MSFlexGrid1->setColSel(GridColumn::kShownCount - 1);
+    // A click marks the whole visible row; Shift and the keys keep the rows they reached.
+    FlexGrid* grid = m_ui.MSFlexGrid1;
+    const int rowSel = grid->rowSel();
+    grid->setCol(GridColumn::Index);
+    grid->setColSel(GridColumn::kShownCount - 1);
+    if (rowSel >= 1 && rowSel < grid->rows())
+        grid->setRowSel(rowSel);
+}
+
+void OwnerNumberForm::showGridMenu(const QPoint& at)
+{
+    const bool rows = m_ui.MSFlexGrid1->rows() > 1 && m_ui.MSFlexGrid1->row() >= 1;
+    for (QAction* action : m_gridMenu->actions())
+        action->setEnabled(rows);
+    m_gridMenu->popup(m_ui.MSFlexGrid1->viewport()->mapToGlobal(at));
+}
+
+// The selected rows' owner numbers, a line each.
+void OwnerNumberForm::copyOwnerNumbers()
+{
+    const FlexGrid* grid = m_ui.MSFlexGrid1;
+    if (grid->rows() <= 1 || grid->row() < 1)
+        return;
+    QString numbers;
+    for (int r = std::min(grid->row(), grid->rowSel()); r <= std::max(grid->row(), grid->rowSel()); ++r)
+        numbers += grid->textMatrix(r, GridColumn::OwnerNumber) + u'\n';
+    QGuiApplication::clipboard()->setText(numbers);
 }

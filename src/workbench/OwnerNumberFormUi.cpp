@@ -14,6 +14,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
@@ -128,11 +129,17 @@ void OwnerNumberFormUi::setupGridPane(QWidget* form)
     MSFlexGrid1 = new FlexGrid(Picture3);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
     MSFlexGrid1->setFont(normal);
+    MSFlexGrid1->setSelectionByRow(true);
+    MSFlexGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
     Tw::place(MSFlexGrid1, 45, 510, 13710, 2415);
     // Not designed, added: a note on duplicate numbers beside Label3, a find button at the right
     // of the same line, and the find bar under the grid.
     duplicateNote = label(Picture3, QStringLiteral("duplicateNote"), QString(), yaheiFont(9), kDarkRed);
     duplicateNote->hide();
+    openFolderButton = new QToolButton(Picture3);
+    openFolderButton->setObjectName(QStringLiteral("openFolderButton"));
+    openFolderButton->setText(QStringLiteral("打开文件夹"));
+    openFolderButton->hide();
     findButton = new QToolButton(Picture3);
     findButton->setObjectName(QStringLiteral("findButton"));
     findButton->setText(QStringLiteral("查找"));
@@ -227,9 +234,11 @@ void OwnerNumberFormUi::setupStatusBar(QWidget* form)
     Panels[2]->setText(QStringLiteral("部门"));
     Panels[4]->setText(QStringLiteral("岗位"));
     Panels[6]->setText(QStringLiteral("澄岭物业服务有限公司"));
-    // Date and time panels need more room than designed with this platform's wider digits.
-    Panels[7]->setFixedWidth(twipsToPixels(1245));
-    Panels[8]->setFixedWidth(twipsToPixels(885));
+    // The date and the time fill their designed panels: no margin beside the text.
+    for (QLabel* panel : {Panels[7], Panels[8]}) {
+        panel->setContentsMargins(0, 0, 0, 0);
+        panel->setAlignment(Qt::AlignCenter);
+    }
     Tw::place(StatusBar1, 0, 11130, 19110, 375);
 }
 
@@ -270,6 +279,7 @@ OwnerNumberFormUi OwnerNumberFormUi::find(QWidget& form)
     for (int i = 0; i < 9; ++i)
         ui.Panels[i] = named<QLabel>(form, QStringLiteral("Panel%1").arg(i + 1));
     ui.duplicateNote = named<QLabel>(form, QStringLiteral("duplicateNote"));
+    ui.openFolderButton = named<QToolButton>(form, QStringLiteral("openFolderButton"));
     ui.findButton = named<QToolButton>(form, QStringLiteral("findButton"));
     ui.findBar = form.findChild<GridFindBar*>();
     ui.barScroll = named<QScrollArea>(form, QStringLiteral("buttonBarScroll"));
@@ -343,14 +353,29 @@ void OwnerNumberFormUi::layOut(QWidget* form)
 
 // The added controls keep clear of the designed ones: the note after Label3's text, the find
 // button at the right end of that line, the find bar taking its height from the grid's bottom.
+void OwnerNumberFormUi::setNote(const QString& text)
+{
+    m_note = text;
+    placeExtras();
+}
+
 void OwnerNumberFormUi::placeExtras()
 {
-    duplicateNote->adjustSize();
-    duplicateNote->move(Label3->x() + Label3->width() + 24,
-                        Label3->y() + (Label3->height() - duplicateNote->height()) / 2);
+    const auto centredOnLabel3 = [this](QWidget* w) { return Label3->y() + (Label3->height() - w->height()) / 2; };
     findButton->adjustSize();
-    findButton->move(MSFlexGrid1->x() + MSFlexGrid1->width() - findButton->width(),
-                     Label3->y() + (Label3->height() - findButton->height()) / 2);
+    findButton->move(MSFlexGrid1->x() + MSFlexGrid1->width() - findButton->width(), centredOnLabel3(findButton));
+    // The note between Label3 and the find button, the folder button right after it.
+    constexpr int kGap = 12;
+    const int noteLeft = Label3->x() + Label3->width() + 24;
+    openFolderButton->adjustSize();
+    const int folderRoom = openFolderButton->isHidden() ? 0 : openFolderButton->width() + kGap;
+    const int room = std::max(0, findButton->x() - kGap - folderRoom - noteLeft);
+    const QString shown = duplicateNote->fontMetrics().elidedText(m_note, Qt::ElideMiddle, room);
+    duplicateNote->setText(shown);
+    duplicateNote->setToolTip(shown == m_note ? QString() : Qt::convertFromPlainText(m_note));
+    duplicateNote->adjustSize();
+    duplicateNote->move(noteLeft, centredOnLabel3(duplicateNote));
+    openFolderButton->move(noteLeft + duplicateNote->width() + kGap, centredOnLabel3(openFolderButton));
     const int gridBottom = Picture3->height() - twipsToPixels(60);
     if (findBar->isVisible()) {
         const int barHeight = findBar->sizeHint().height();

@@ -50,6 +50,7 @@ struct OwnerNumberFormUi
     // the button bar's row (everything on Picture4 but the progress bar), scrolled sideways when
     // the bar is too narrow for it.
     QLabel* duplicateNote = nullptr;
+    QToolButton* openFolderButton = nullptr; // after an export's note: opens the file's folder
     QToolButton* findButton = nullptr;
     GridFindBar* findBar = nullptr;
     QScrollArea* barScroll = nullptr;
@@ -62,6 +63,8 @@ struct OwnerNumberFormUi
 
     // The resize arithmetic for the form's current size.
     void layOut(QWidget* form);
+    // The note line's text, shortened in its middle where the line has no room for it whole.
+    void setNote(const QString& text);
     // The added controls' places, after a change of the note or the find bar.
     void placeExtras();
     // The please-wait panel centred over the grid's pane with `text` and its 取消, shown in front;
@@ -81,4 +84,6 @@ private:
     double exitButtonFloor() const;
     double buttonRowMinimumWidth() const;
     void layOutButtonRow();
+
+    QString m_note;
 };

@@ -76,23 +76,28 @@ private slots:
         QCOMPARE(shared[0].name, QStringLiteral("孙八"));
     }
 
+    // A step: the row found, its place among the rows holding the text, and whether it wrapped.
     void find_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("from");
         QTest::addColumn<bool>("backwards");
         QTest::addColumn<int>("row");
-        QTest::newRow("next") << QStringLiteral("张") << 1 << false << 3;
-        QTest::newRow("wraps forward") << QStringLiteral("张") << 3 << false << 1;
-        QTest::newRow("previous") << QStringLiteral("张") << 3 << true << 1;
-        QTest::newRow("wraps back") << QStringLiteral("张") << 1 << true << 3;
-        QTest::newRow("from no row") << QStringLiteral("张") << 0 << false << 1;
-        QTest::newRow("from no row, back") << QStringLiteral("张") << 0 << true << 3;
-        QTest::newRow("full-width digits and letters") << QStringLiteral("１４ａ００３") << 0 << false << 2;
-        QTest::newRow("full-width nine and z, the ends of their ranges") << QStringLiteral("９ｚ") << 0 << false << 3;
-        QTest::newRow("case") << QStringLiteral("b") << 0 << false << 2;
-        QTest::newRow("not found") << QStringLiteral("赵") << 1 << false << -1;
-        QTest::newRow("empty") << QString() << 1 << false << -1;
+        QTest::addColumn<QString>("step"); // "i/n", "+" when it wrapped
+        QTest::newRow("next") << QStringLiteral("张") << 1 << false << 3 << "2/2";
+        QTest::newRow("wraps forward") << QStringLiteral("张") << 3 << false << 1 << "1/2+";
+        QTest::newRow("previous") << QStringLiteral("张") << 3 << true << 1 << "1/2";
+        QTest::newRow("wraps back") << QStringLiteral("张") << 1 << true << 3 << "2/2+";
+        QTest::newRow("from no row") << QStringLiteral("张") << 0 << false << 1 << "1/2";
+        QTest::newRow("from no row, back") << QStringLiteral("张") << 0 << true << 3 << "2/2";
+        QTest::newRow("from a row without it") << QStringLiteral("张") << 2 << false << 3 << "2/2";
+        QTest::newRow("the only one, again") << QStringLiteral("李") << 2 << false << 2 << "1/1+";
+        QTest::newRow("full-width digits and letters") << QStringLiteral("１４ａ００３") << 0 << false << 2 << "1/1";
+        QTest::newRow("full-width nine and z, the ends of their ranges")
+            << QStringLiteral("９ｚ") << 0 << false << 3 << "1/1";
+        QTest::newRow("case") << QStringLiteral("b") << 0 << false << 2 << "1/1";
+        QTest::newRow("not found") << QStringLiteral("赵") << 1 << false << -1 << "";
+        QTest::newRow("empty") << QString() << 1 << false << -1 << "";
     }
 
     void find()
@@ -101,11 +106,15 @@ private slots:
         QFETCH(int, from);
         QFETCH(bool, backwards);
         QFETCH(int, row);
+        QFETCH(QString, step);
         const QStringList rows{QString(), QStringLiteral("张三 1幢101室"), QStringLiteral("李四 14A003B"),
                                QStringLiteral("张五 3幢209z室")};
         GridFinder finder;
         finder.reset(rows.size(), [&](int r) { return rows[r]; });
-        QCOMPARE(finder.find(text, from, backwards), row);
+        GridFinder::Step where;
+        QCOMPARE(finder.find(text, from, backwards, &where), row);
+        if (row > 0)
+            QCOMPARE(QStringLiteral("%1/%2%3").arg(where.ordinal).arg(where.count).arg(where.wrapped ? "+" : ""), step);
     }
 };
 

@@ -1,4 +1,5 @@
 #include "main_window/MainWindow.h"
+#include "main_window/Resources.h"
 #include "support/TestSupport.h"
 #include "widgets/CommandGuard.h"
 
@@ -7,6 +8,9 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -47,6 +51,7 @@ private slots:
     void bankDeductionIsModal();
     void contactUsDoesNothing();
     void exitItemEndsWithoutQuestion();
+    void ownerlessBoxShowsTheProgramIcon();
     void closeAnsweredNoKeepsEverything();
     void closeAnsweredYesEnds();
     void closeDuringCommandIsIgnored();
@@ -209,6 +214,25 @@ void TestMainWindow::exitItemEndsWithoutQuestion()
     action(w, QStringLiteral("退出"))->trigger();
     QCOMPARE(ends.count(), 1);
     QVERIFY(boxes.boxes().isEmpty());
+}
+
+// A box with no window to belong to (no main window yet) carries the program's icon.
+void TestMainWindow::ownerlessBoxShowsTheProgramIcon()
+{
+    installProgramIcon();
+    MsgBoxSeam::clearScript();
+    QImage shown;
+    QTimer::singleShot(0, [&shown] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        QVERIFY(!box->parentWidget());
+        shown = box->windowIcon().pixmap(32, 32).toImage();
+        box->defaultButton()->click();
+    });
+    notice(QStringLiteral("数据库连接失败!"));
+    const QImage program = QIcon(QStringLiteral(":/main_window/icon.png")).pixmap(32, 32).toImage();
+    QVERIFY(!shown.isNull());
+    QCOMPARE(shown, program);
 }
 
 void TestMainWindow::closeAnsweredNoKeepsEverything()

@@ -544,7 +544,8 @@ private slots:
             QVERIFY2(texts[1].startsWith(QStringLiteral("有 1 位业主的编号已由其他用户保存")), qPrintable(texts[1]));
             QCOMPARE(texts.last(), QStringLiteral("业主编号保存完毕！"));
             QCOMPARE(stored, yes ? QStringLiteral("14B00101010A") : grid->textMatrix(row, 9));
-            QVERIFY(model.cellToolTip(row, 9).contains(QStringLiteral("14B00101010A")));
+            // Skipped, the row stays marked; written over, it holds this grid's number and its mark goes.
+            QCOMPARE(model.cellToolTip(row, 9).contains(QStringLiteral("14B00101010A")), yes);
         } else {
             QCOMPARE(texts.size(), 2);
             QVERIFY2(texts.last().startsWith(report.arg(numbered - gone)), qPrintable(texts.last()));

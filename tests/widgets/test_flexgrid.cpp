@@ -5,6 +5,7 @@
 
 #include "support/TestSupport.h"
 #include <QAbstractItemModelTester>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QSignalSpy>
 
@@ -297,6 +298,103 @@ private slots:
         QCOMPARE(grid.colSel(), 4);
         QVERIFY(grid.selectionModel()->isSelected(grid.model()->index(2, 4)));
         QVERIFY(!grid.selectionModel()->isSelected(grid.model()->index(2, 5)));
+    }
+
+    // Selection by row: what each of the user's gestures leaves as Row and RowSel, the view showing
+    // whole rows. Steps: "click r" / "shift-click r" on grid row r, or a key sequence.
+    void byRowTheUserSelectsWholeRows_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("rowSel");
+        QTest::newRow("click") << QStringList{"click 4"} << 4 << 4;
+        QTest::newRow("shift-click extends") << QStringList{"click 4", "shift-click 7"} << 7 << 4;
+        QTest::newRow("shift-click upwards") << QStringList{"click 4", "shift-click 2"} << 2 << 4;
+        QTest::newRow("down") << QStringList{"click 4", "Down", "Down"} << 6 << 6;
+        QTest::newRow("up") << QStringList{"click 4", "Up"} << 3 << 3;
+        QTest::newRow("shift+down extends") << QStringList{"click 4", "Shift+Down", "Shift+Down"} << 6 << 4;
+        QTest::newRow("left and right keep the row") << QStringList{"click 4", "Right", "Left"} << 4 << 4;
+        QTest::newRow("end") << QStringList{"click 4", "End"} << 40 << 40;
+        QTest::newRow("home") << QStringList{"click 4", "End", "Home"} << 1 << 1;
+        QTest::newRow("shift+end") << QStringList{"click 4", "Shift+End"} << 40 << 4;
+        QTest::newRow("page down") << QStringList{"click 1", "PgDown"} << -1 << -1;
+        QTest::newRow("ctrl+a") << QStringList{"click 4", "Ctrl+A"} << 1 << 40;
+    }
+    void byRowTheUserSelectsWholeRows()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(int, row);
+        QFETCH(int, rowSel);
+        FlexGrid grid;
+        grid.setSelectionByRow(true);
+        grid.setCols(6);
+        grid.setColWidth(5, 0);
+        grid.setRows(41);
+        grid.resize(600, 300);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowActive(&grid));
+        QSignalSpy userChange(&grid, &FlexGrid::selChange);
+        for (const QString& step : steps) {
+            if (step.contains(QStringLiteral("click"))) {
+                const int r = step.section(u' ', 1).toInt();
+                grid.scrollTo(grid.model()->index(r - 1, 1));
+                const QRect cell = grid.visualRect(grid.model()->index(r - 1, 3));
+                QTest::mouseClick(grid.viewport(), Qt::LeftButton,
+                                  step.startsWith(QStringLiteral("shift")) ? Qt::ShiftModifier : Qt::NoModifier,
+                                  cell.center());
+            } else {
+                QTest::keySequence(&grid, QKeySequence(step));
+            }
+        }
+        if (row < 0) { // a page: more than one row down, as many as the view shows
+            const int page = grid.viewport()->height() / grid.rowHeight(0);
+            QVERIFY(page > 2);
+            QVERIFY2(grid.row() >= page - 1 && grid.row() <= page + 1, qPrintable(QString::number(grid.row())));
+            row = rowSel = grid.row();
+        }
+        QCOMPARE(grid.row(), row);
+        QCOMPARE(grid.rowSel(), rowSel);
+        QVERIFY(userChange.count() > 0);
+        QCOMPARE(grid.col(), 0);
+        QCOMPARE(grid.colSel(), 5);
+        QItemSelectionModel* selection = grid.selectionModel();
+        for (int r = 1; r < grid.rows(); ++r) {
+            const bool inside = r >= std::min(row, rowSel) && r <= std::max(row, rowSel);
+            for (int c = 0; c < 5; ++c)
+                QVERIFY2(selection->isSelected(grid.model()->index(r - 1, c)) == inside,
+                         qPrintable(QStringLiteral("%1,%2").arg(r).arg(c)));
+        }
+    }
+
+    // Ctrl+C: the selected range's visible cells, tab-separated, a line per row, as a spreadsheet
+    // pastes them; a cell that would split a line or a row is quoted.
+    void ctrlCCopiesTheSelectionForASpreadsheet()
+    {
+        FlexGrid grid;
+        grid.setSelectionByRow(true);
+        grid.setCols(4);
+        grid.setColWidth(3, 0);
+        grid.setRows(1);
+        grid.addItem(QStringLiteral("1\t张三\t003\t隐藏"));
+        grid.addItem(QStringLiteral("2\t李\t四\t\"引\"号\t隐藏"));
+        grid.addItem(QStringLiteral("3\t\t\t隐藏"));
+        grid.setTextMatrix(2, 1, QStringLiteral("李\t四"));
+        grid.setTextMatrix(2, 2, QStringLiteral("\"引\"号"));
+        grid.resize(600, 300);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowActive(&grid));
+        QGuiApplication::clipboard()->setText(QStringLiteral("之前"));
+        grid.setRow(1);
+        grid.setCol(0);
+        grid.setColSel(3);
+        grid.setRowSel(3);
+        QTest::keySequence(&grid, QKeySequence::Copy);
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QStringLiteral("1\t张三\t003\n2\t\"李\t四\"\t\"\"\"引\"\"号\"\n3\t\t\n"));
+        // A click, then Ctrl+C: that row alone, whatever column was clicked.
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(grid.model()->index(0, 2)).center());
+        QTest::keySequence(&grid, QKeySequence::Copy);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("1\t张三\t003\n"));
     }
 
     void holdsAHundredThousandRows()

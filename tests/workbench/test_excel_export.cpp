@@ -13,8 +13,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -23,7 +25,10 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
 #include <QtTest>
 #include <algorithm>
 #include <cmath>
@@ -36,10 +41,10 @@ const QString kSystem = QStringLiteral("系统提示");
 const QString kSuccess = QStringLiteral("业主编号表导出成功!");
 const QString kOffice = QStringLiteral("14 澄岭花园管理处");
 
-// The done message: the designed text, then the file written.
-QString doneText(const QString& file)
+// The done message: the designed text; the file written is on the note line.
+QString doneText(const QString&)
 {
-    return kSuccess + QStringLiteral("\r\n文件：") + file;
+    return kSuccess;
 }
 
 // A workbook as openpyxl reads it.
@@ -109,23 +114,34 @@ QByteArray fileContent(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Answers the save dialog with a fixed path and remembers what it was offered.
+// Answers the save dialog with fixed paths, one a time (the last again once they run out), and
+// remembers what it was offered.
 struct DialogAnswer
 {
-    explicit DialogAnswer(const QString& answer)
+    explicit DialogAnswer(const QString& answer) : DialogAnswer(QStringList{answer}) {}
+    explicit DialogAnswer(const QStringList& answers)
     {
-        FileDialogSeam::setScript([this, answer](const QString& offered, const QString& filters) {
+        FileDialogSeam::setScript([this, answers](const QString& offered, const QString& filters) {
             ++calls;
             suggested = offered;
+            offers << offered;
             filter = filters;
-            return answer;
+            return answers.value(calls - 1, answers.last());
         });
     }
     ~DialogAnswer() { FileDialogSeam::clearScript(); }
     int calls = 0;
     QString suggested;
+    QStringList offers;
     QString filter;
 };
+
+// The folder a run's first save dialog opens in.
+QString firstExportFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
 
 QList<QWidget*> buttonBar(const Workbench& ui)
 {
@@ -162,6 +178,16 @@ void fillGrid(FlexGrid& grid, int rooms = kRows.size())
 
 } // namespace
 
+// Takes the URLs the program would open in the desktop's file manager.
+class UrlOpener : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
 class ExcelExportTest : public GlobalConnectionTest
 {
     Q_OBJECT
@@ -188,6 +214,7 @@ private slots:
     void init()
     {
         openFixture(FixtureDatabase::Empty);
+        forgetExportFolder();
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
     }
@@ -327,22 +354,44 @@ private slots:
         const Workbench ui(*form);
         MessageRecorder boxes;
         FileDialogSeam::clearScript();
-        QTimer::singleShot(0, [this] {
+        writeFile(dirPath(QStringLiteral("已有的表.xlsx")), QByteArray(12345, 'x'));
+        bool columnsFit = false;
+        QTimer::singleShot(0, [this, &columnsFit] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
             dialog->setDirectory(dirPath());
+            // Size, type and date as wide as their texts once the folder is read.
+            auto* files = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+            QVERIFY(files);
+            columnsFit = QTest::qWaitFor([files] {
+                if (files->model()->rowCount(files->rootIndex()) == 0)
+                    return false;
+                const QAbstractItemModel* model = files->model();
+                for (int r = 0; r < model->rowCount(files->rootIndex()); ++r)
+                    for (int c = 1; c <= 3; ++c) {
+                        const QString text = model->index(r, c, files->rootIndex()).data().toString();
+                        if (text.isEmpty() ||
+                            files->header()->sectionSize(c) <= files->fontMetrics().horizontalAdvance(text))
+                            return false;
+                    }
+                return true;
+            });
             dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("报\"表\" 二"));
             static_cast<QDialog*>(dialog)->accept(); // the Save button's way, through QFileDialog's own
         });
         ui.Command4->click();
+        QVERIFY(columnsFit);
         QCOMPARE(boxes.texts(), QStringList{doneText(dirPath(QStringLiteral("报\"表\" 二.xlsx")))});
-        QCOMPARE(entries(dirPath()), QStringList{QStringLiteral("报\"表\" 二.xlsx")});
+        QCOMPARE(entries(dirPath()),
+                 (QStringList{QStringLiteral("已有的表.xlsx"), QStringLiteral("报\"表\" 二.xlsx")}));
     }
 
     void workbookLayout()
     {
         auto form = filledForm();
         const Workbench ui(*form);
+        form->resize(3000, 900); // the note line has room for a long temporary path
+        form->show();
         FlexGrid& grid = *ui.MSFlexGrid1;
         MessageRecorder boxes;
         DialogAnswer dialog(dirPath(QStringLiteral("报表")));
@@ -351,15 +400,34 @@ private slots:
         const QDate after = QDate::currentDate();
 
         QCOMPARE(dialog.calls, 1);
-        QCOMPARE(dialog.suggested, QStringLiteral("澄岭花园管理处_业主编号"));
+        QCOMPARE(dialog.suggested, QDir(firstExportFolder()).filePath(QStringLiteral("澄岭花园管理处_业主编号")));
         QCOMPARE(dialog.filter, QStringLiteral("电子表 (*.xls *.xlsx)"));
         QCOMPARE(boxes.boxes().size(), 1);
         QCOMPARE(boxes.boxes()[0].text, doneText(dirPath(QStringLiteral("报表.xlsx"))));
         QCOMPARE(boxes.boxes()[0].icon, MsgIcon::Information);
         QCOMPARE(boxes.boxes()[0].title, kSystem);
         QCOMPARE(entries(dirPath()), QStringList{QStringLiteral("报表.xlsx")});
+        // The note line says what was written, with the way to its folder.
+        QCOMPARE(ui.duplicateNote->text(), QStringLiteral("已导出 3 行：") + dirPath(QStringLiteral("报表.xlsx")));
+        QVERIFY(!ui.openFolderButton->isHidden());
+        UrlOpener opener;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &opener, "open");
+        ui.openFolderButton->click();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(opener.urls, QList<QUrl>{QUrl::fromLocalFile(dirPath())});
 
         const Sheet sheet = readWorkbook(dirPath(QStringLiteral("报表.xlsx")));
+        // It prints: across, every column on the width, title and header on every page; the
+        // header frozen and filtered on the screen.
+        const QJsonObject page = sheet.json.value(QStringLiteral("page")).toObject();
+        QCOMPARE(page.value(QStringLiteral("orientation")).toString(), QStringLiteral("landscape"));
+        QCOMPARE(page.value(QStringLiteral("paperSize")).toInt(), 9);
+        QVERIFY(page.value(QStringLiteral("fitToPage")).toBool());
+        QCOMPARE(page.value(QStringLiteral("fitToWidth")).toInt(), 1);
+        QCOMPARE(page.value(QStringLiteral("fitToHeight")).toInt(), 0);
+        QCOMPARE(page.value(QStringLiteral("titleRows")).toString(), QStringLiteral("$1:$4"));
+        QCOMPARE(page.value(QStringLiteral("freeze")).toString(), QStringLiteral("A5"));
+        QCOMPARE(page.value(QStringLiteral("autoFilter")).toString(), QStringLiteral("A4:J7"));
         QCOMPARE(sheet.json.value(QStringLiteral("sheets")).toArray(), QJsonArray{QStringLiteral("业主编号")});
         QCOMPARE(sheet.merged(), (QStringList{"A1:J1", "A3:D3", "G3:J3"}));
         const int n = 10, R = grid.rows();
@@ -435,10 +503,12 @@ private slots:
         QVERIFY(grid.redraw());
         QCOMPARE(grid.rows(), 4);
 
-        // One room: its row is the first and the last data row, bordered all the same.
+        // One room: its row is the first and the last data row, bordered all the same. The dialog
+        // opens where the last export went.
         fillGrid(grid, 1);
         DialogAnswer oneRoom(dirPath(QStringLiteral("一户")));
         ui.Command4->click();
+        QCOMPARE(oneRoom.suggested, dirPath(QStringLiteral("澄岭花园管理处_业主编号")));
         const Sheet single = readWorkbook(dirPath(QStringLiteral("一户.xlsx")));
         QCOMPARE(single.json.value(QStringLiteral("maxRow")).toInt(), 6);
         for (int col = 1; col <= n; ++col) {
@@ -505,12 +575,26 @@ private slots:
         ui.Command2->click();
         FlexGrid& grid = *ui.MSFlexGrid1;
         QVERIFY(grid.rows() > 20);
+        // A moved-out owner holds a number proposed here: marked red, and explained under the table.
+        int row = 1;
+        while (grid.textMatrix(row, GridColumn::OwnerNumber).isEmpty())
+            ++row;
+        db().exec(QStringLiteral("Update 业主表 Set 业主编号 = '%1' Where ZH_ID = (Select Min(ZH_ID) From 业主表 "
+                                 "Where 说明 = '迁出')")
+                      .arg(grid.textMatrix(row, GridColumn::OwnerNumber)));
+        ui.Command2->click();
+        QVERIFY(grid.gridModel().cellBackColor(row, GridColumn::OwnerNumber).isValid());
         DialogAnswer dialog(dirPath(QStringLiteral("demo.xls")));
         ui.Command4->click();
         QCOMPARE(boxes.texts(), QStringList{doneText(dirPath(QStringLiteral("demo.xlsx")))});
 
         const Sheet sheet = readWorkbook(dirPath(QStringLiteral("demo.xlsx")));
-        QCOMPARE(sheet.json.value(QStringLiteral("maxRow")).toInt(), grid.rows() + 4);
+        const int legendRow = grid.rows() + 5; // after the blank row under the table
+        QCOMPARE(sheet.json.value(QStringLiteral("maxRow")).toInt(), legendRow);
+        QCOMPARE(sheet.cell(legendRow, 1).value(QStringLiteral("fill")).toString(), QStringLiteral("FFFFC7C7"));
+        QCOMPARE(sheet.value(legendRow, 2).toString(), QStringLiteral("浅红色：业主编号重复"));
+        QCOMPARE(sheet.cell(row + 4, GridColumn::OwnerNumber + 1).value(QStringLiteral("fill")).toString(),
+                 QStringLiteral("FFFFC7C7"));
         QCOMPARE(sheet.value(3, 1).toString(), QStringLiteral(" 管理处：") + ui.Combo1->currentText());
         for (int r = 1; r < grid.rows(); ++r) {
             QCOMPARE(sheet.value(r + 4, 1).toDouble(), double(r));
@@ -571,8 +655,12 @@ private slots:
         const Workbench ui(*form);
         MessageRecorder boxes;
         boxes.answerNext(answerYes ? MsgAnswer::Yes : MsgAnswer::No);
-        DialogAnswer dialog(dirPath(chosen));
+        // No to the question goes back to the dialog, where the user was; then cancelled there.
+        DialogAnswer dialog(QStringList{dirPath(chosen), QString()});
         ui.Command4->click();
+        QCOMPARE(dialog.calls, asked && !answerYes ? 2 : 1);
+        if (dialog.calls == 2)
+            QCOMPARE(dialog.offers[1], dirPath(chosen));
 
         QStringList expected;
         if (asked) {
@@ -629,6 +717,8 @@ private slots:
         ui.Command4->click();
         QCOMPARE(dialog.calls, 0);
         QVERIFY(boxes.boxes().isEmpty());
+        QCOMPARE(ui.duplicateNote->text(), QStringLiteral("表格中没有数据，未导出"));
+        QVERIFY(!ui.duplicateNote->isHidden());
         QVERIFY(entries(dirPath()).isEmpty());
         QVERIFY(barShownAgain(ui));
     }

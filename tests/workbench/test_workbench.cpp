@@ -1,22 +1,27 @@
 // The workbench driven as a user drives it, on a demo database.
+#include "core/ProgramEnd.h"
 #include "core/Twips.h"
 #include "engine/GridBuilders.h"
 #include "main_window/MainWindow.h"
 #include "startup/Module1.h"
 #include "support/TestSupport.h"
 #include "support/Workbench.h"
+#include "widgets/FileDialog.h"
 #include "widgets/FlexGrid.h"
 #include "widgets/TwipsGeometry.h"
 #include "workbench/OwnerNumberForm.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
@@ -25,6 +30,7 @@
 #include <QSqlQuery>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
 #include <QToolTip>
 #include <QTreeWidget>
 #include <QtTest>
@@ -95,6 +101,12 @@ private slots:
         QCOMPARE(ui.Panels[1]->text(), QStringLiteral("演示操作员"));
         QCOMPARE(ui.Panels[3]->text(), QStringLiteral("物业部"));
         QCOMPARE(ui.Panels[5]->text(), QStringLiteral("管理员"));
+        // Date and time in their designed widths, their texts whole.
+        for (const auto& [panel, twips] : {std::pair{ui.Panels[7], 1005}, std::pair{ui.Panels[8], 585}}) {
+            QCOMPARE(panel->width(), twipsToPixels(twips));
+            QVERIFY2(panel->fontMetrics().horizontalAdvance(panel->text()) <= panel->contentsRect().width(),
+                     qPrintable(panel->text()));
+        }
         QVERIFY(!ui.Command3->isEnabled());
         QVERIFY(!ui.Command6->isEnabled());
         QVERIFY(ui.ProgressBar1->isHidden());
@@ -191,12 +203,19 @@ private slots:
         if (bar >= lastRight + margin + Tw::width(ui.Command1) + margin)
             QCOMPARE(bar - Tw::left(ui.Command1) - Tw::width(ui.Command1), margin);
 
-        // A control reached with the keyboard is scrolled into view.
+        // A control reached with the keyboard is scrolled into view; when the focus leaves the bar
+        // (Tab from 退出 goes on to 管理处) the row's start is in view again.
+        const auto shown = [&](QWidget* c) {
+            return viewport.contains(QRect(c->mapTo(scroll->viewport(), QPoint(0, 0)), c->size()));
+        };
         for (QWidget* c : QList<QWidget*>{ui.Command1, ui.Combo2}) {
             c->setFocus(Qt::TabFocusReason);
-            QVERIFY2(viewport.contains(QRect(c->mapTo(scroll->viewport(), QPoint(0, 0)), c->size())),
-                     qPrintable(c->objectName()));
+            QVERIFY2(shown(c), qPrintable(c->objectName()));
         }
+        ui.Command1->setFocus(Qt::TabFocusReason);
+        ui.Combo1->setFocus(Qt::TabFocusReason);
+        QVERIFY(shown(ui.Label1[4]));
+        QCOMPARE(scroll->horizontalScrollBar()->value(), 0);
     }
 
     // Tab goes through the controls as they stand: the left pane top down, the grid, the bar left to right.
@@ -212,8 +231,9 @@ private slots:
                 order << w->objectName();
             w = w->nextInFocusChain();
         } while (w != ui.Combo1);
-        QCOMPARE(order, (QStringList{"Combo1", "Check1", "TreeView1", "MSFlexGrid1", "FindText", "Combo2", "Command2",
-                                     "Command3", "Command5", "Command4", "Command6", "Command1"}));
+        QCOMPARE(order,
+                 (QStringList{"Combo1", "Check1", "TreeView1", "MSFlexGrid1", "openFolderButton", "FindText", "Combo2",
+                              "Command2", "Command3", "Command5", "Command4", "Command6", "Command1"}));
 
         // Tab leaves a filled grid for the bar; the arrow keys move between its cells.
         QVERIFY(generateForOffice14(ui));
@@ -341,6 +361,7 @@ private slots:
 
         ui.Command3->click();
         QCOMPARE(boxes.texts(), (QStringList{"您确定要保存业主编号吗？", "业主编号保存完毕！"}));
+        QCOMPARE(ui.duplicateNote->text(), QStringLiteral("已保存 %1 个业主编号").arg(numbered));
         QCOMPARE(boxes.boxes().at(0).icon, MsgIcon::Question);
         QCOMPARE(boxes.boxes().at(0).buttons, MsgButtons::YesNo);
         QVERIFY(!ui.Command3->isEnabled());
@@ -374,15 +395,20 @@ private slots:
                      "您确定要清除业主编号吗？",
                      "业主编号清除完毕！"}));
         QVERIFY(!ui.Command6->isEnabled());
+        QCOMPARE(ui.duplicateNote->text(), QStringLiteral("已清除 %1 个业主编号").arg(numbered));
         QCOMPARE(ui.MSFlexGrid1->rows(), numbered + 1);
         for (int r = 1; r < ui.MSFlexGrid1->rows(); ++r)
             QCOMPARE(ui.MSFlexGrid1->textMatrix(r, GridColumn::OwnerNumber), QString());
         QCOMPARE(office14Owners(QStringLiteral("y.业主编号 Is Not Null")), 0);
 
-        // Viewing again finds no saved number: nothing to clear.
+        // Viewing again finds no saved number: nothing to clear, and the note line says so.
+        boxes.clear();
         ui.Command5->click();
         QCOMPARE(ui.MSFlexGrid1->rows(), 1);
         QVERIFY(!ui.Command6->isEnabled());
+        QVERIFY(boxes.boxes().isEmpty());
+        QCOMPARE(ui.duplicateNote->text(), QStringLiteral("所选楼幢没有已保存的业主编号"));
+        QVERIFY(!ui.duplicateNote->isHidden());
     }
 
     // Ids past 2^53 have no exact double: the statements must still name the owner shown, not a
@@ -571,7 +597,13 @@ private slots:
         // Viewing finds the number two owners now share.
         ui.Command5->click();
         QVERIFY(ui.MSFlexGrid1->gridModel().markCount() >= 1);
-        QVERIFY(!note->isHidden());
+        QVERIFY(note->text().startsWith(QStringLiteral("有 ")));
+        // Cleared, the numbers are gone and their marks with them: nothing red, no duplicate noted.
+        boxes.clear();
+        ui.Command6->click();
+        QCOMPARE(boxes.texts().last(), QStringLiteral("业主编号清除完毕！"));
+        QCOMPARE(ui.MSFlexGrid1->gridModel().markCount(), 0);
+        QVERIFY2(!note->text().contains(QStringLiteral("重复")), qPrintable(note->text()));
     }
 
     // Names from the database and the argument that look like markup are shown as they are, in
@@ -642,8 +674,25 @@ private slots:
         QTest::keyClick(text, Qt::Key_Return);
         QCOMPARE(ui.MSFlexGrid1->row(), rows.first());
         QCOMPARE(ui.MSFlexGrid1->colSel(), int(GridColumn::kShownCount) - 1);
+        QCOMPARE(status->text(), QStringLiteral("第 1 / %1 处，已从头开始").arg(rows.size()));
         QTest::keyClick(text, Qt::Key_Return, Qt::ShiftModifier);
         QCOMPARE(ui.MSFlexGrid1->row(), rows.last());
+        QCOMPARE(status->text(), QStringLiteral("第 %1 / %1 处，已从末尾开始").arg(rows.size()));
+        // 序 is no data: a row's index that no data cell holds is not found.
+        int index = ui.MSFlexGrid1->rows() - 1;
+        const auto inData = [&ui](const QString& needle) {
+            for (int r = 1; r < ui.MSFlexGrid1->rows(); ++r)
+                for (int c = GridColumn::Name; c < GridColumn::kShownCount; ++c)
+                    if (ui.MSFlexGrid1->textMatrix(r, c).contains(needle))
+                        return true;
+            return false;
+        };
+        while (index > 1 && inData(QString::number(index)))
+            --index;
+        QVERIFY(index > 1);
+        text->setText(QString::number(index));
+        QTest::keyClick(text, Qt::Key_Return);
+        QCOMPARE(status->text(), QStringLiteral("未找到"));
         // Full-width digits find the half-width ones.
         const QString number = ui.MSFlexGrid1->textMatrix(5, GridColumn::OwnerNumber);
         QString wide = number;
@@ -792,6 +841,206 @@ private slots:
         QVERIFY2(boxes.texts().at(1).startsWith(QStringLiteral("已写入 0 行，第 ")), qPrintable(boxes.texts().at(1)));
         QVERIFY(boxes.texts().at(1).contains(QStringLiteral("locked")));
         QVERIFY(ui.Command3->isEnabled());
+    }
+
+    // Another office's choice empties the grid: its rows cannot be saved or exported under the
+    // new office's name. The same office again keeps them.
+    void officeChangeEmptiesTheGrid()
+    {
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        Workbench ui(form);
+        QVERIFY(ui.chooseOffice(QStringLiteral("15")));
+        ui.tickAll();
+        ui.Command5->click(); // office 15's numbers are saved in the demo
+        const int viewed = ui.MSFlexGrid1->rows();
+        QVERIFY(viewed > 1 && ui.Command6->isEnabled());
+        QVERIFY(ui.chooseOffice(QStringLiteral("15")));
+        QCOMPARE(ui.MSFlexGrid1->rows(), viewed);
+        QVERIFY(ui.Command6->isEnabled());
+
+        QVERIFY(generateForOffice14(ui));
+        QVERIFY(ui.Command3->isEnabled());
+        ui.MSFlexGrid1->gridModel().setCellMark(1, GridColumn::OwnerNumber, Qt::red, QStringLiteral("x"));
+        QVERIFY(ui.chooseOffice(QStringLiteral("15")));
+        QCOMPARE(ui.Label3->text(), QStringLiteral("管理处：15 澄岭雅苑管理处"));
+        QCOMPARE(ui.MSFlexGrid1->rows(), 1);
+        QCOMPARE(ui.MSFlexGrid1->gridModel().markCount(), 0);
+        QVERIFY(!ui.Command3->isEnabled());
+        QVERIFY(!ui.Command6->isEnabled());
+        QVERIFY(ui.duplicateNote->isHidden());
+        QVERIFY(boxes.boxes().isEmpty());
+    }
+
+    // The grid as a table: a click, Shift+click, the keys and Ctrl+A select whole visible rows;
+    // Ctrl+C and the context menu copy them through the clipboard.
+    void gridRowsAreSelectedAndCopied()
+    {
+        MessageRecorder boxes;
+        OwnerNumberForm form;
+        Workbench ui(form);
+        form.resize(1400, 900);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QVERIFY(generateForOffice14(ui));
+        FlexGrid* grid = ui.MSFlexGrid1;
+        const auto click = [grid](int row, Qt::KeyboardModifiers modifiers = {},
+                                  Qt::MouseButton button = Qt::LeftButton) {
+            const QRect cell = grid->visualRect(grid->model()->index(row - 1, GridColumn::Address));
+            QTest::mouseClick(grid->viewport(), button, modifiers, cell.center());
+        };
+        const auto selected = [grid] {
+            return QPair<int, int>(std::min(grid->row(), grid->rowSel()), std::max(grid->row(), grid->rowSel()));
+        };
+        click(2);
+        QCOMPARE(selected(), qMakePair(2, 2));
+        QCOMPARE(grid->col(), 0);
+        QCOMPARE(grid->colSel(), int(GridColumn::OwnerNumber));
+        click(4, Qt::ShiftModifier);
+        QCOMPARE(selected(), qMakePair(2, 4));
+        QCOMPARE(grid->colSel(), int(GridColumn::OwnerNumber));
+        QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+        QCOMPARE(selected(), qMakePair(2, 5));
+
+        QGuiApplication::clipboard()->clear();
+        QTest::keySequence(grid, QKeySequence::Copy);
+        QString expected;
+        for (int r = 2; r <= 5; ++r) {
+            QStringList cells;
+            for (int c = 0; c < GridColumn::kShownCount; ++c)
+                cells << grid->textMatrix(r, c);
+            expected += cells.join(u'\t') + u'\n';
+        }
+        QCOMPARE(QGuiApplication::clipboard()->text(), expected);
+
+        // The context menu: 复制 as Ctrl+C, 复制业主编号 the numbers alone.
+        click(4, {}, Qt::RightButton);
+        const QPoint at = grid->visualRect(grid->model()->index(3, GridColumn::Address)).center();
+        QContextMenuEvent request(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid->viewport(), &request);
+        auto* menu = form.findChild<QMenu*>(QStringLiteral("gridMenu"));
+        QVERIFY(menu && menu->isVisible());
+        menu->hide();
+        QCOMPARE(selected(), qMakePair(2, 5)); // a right click inside the selection keeps it
+        form.findChild<QAction*>(QStringLiteral("copyOwnerNumbers"))->trigger();
+        QString numbers;
+        for (int r = 2; r <= 5; ++r)
+            numbers += grid->textMatrix(r, GridColumn::OwnerNumber) + u'\n';
+        QCOMPARE(QGuiApplication::clipboard()->text(), numbers);
+        QGuiApplication::clipboard()->clear();
+        form.findChild<QAction*>(QStringLiteral("copyRows"))->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), expected);
+
+        // The keys move the whole-row selection.
+        click(3);
+        QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(selected(), qMakePair(4, 4));
+        QCOMPARE(grid->colSel(), int(GridColumn::OwnerNumber));
+        QTest::keyClick(grid, Qt::Key_End);
+        QCOMPARE(selected(), qMakePair(grid->rows() - 1, grid->rows() - 1));
+        QTest::keyClick(grid, Qt::Key_PageUp);
+        QVERIFY(grid->row() < grid->rows() - 2);
+        QTest::keyClick(grid, Qt::Key_Home);
+        QCOMPARE(selected(), qMakePair(1, 1));
+        QTest::keySequence(grid, QKeySequence::SelectAll);
+        QCOMPARE(selected(), qMakePair(1, grid->rows() - 1));
+        QCOMPARE(grid->colSel(), int(GridColumn::OwnerNumber));
+        QVERIFY(boxes.boxes().isEmpty());
+    }
+
+    // After every command the focus is where the user left it, or on the grid after a command
+    // that fills or writes it; an office chosen with Down keeps it on the combo box.
+    void focusStaysWhereTheUserLeftIt_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("office with Down") << "office"
+                                          << "Combo1";
+        QTest::newRow("generate") << "Command2"
+                                  << "MSFlexGrid1";
+        QTest::newRow("view") << "Command5"
+                              << "MSFlexGrid1";
+        QTest::newRow("save") << "Command3"
+                              << "MSFlexGrid1";
+        QTest::newRow("export") << "Command4"
+                                << "Command4";
+    }
+    void focusStaysWhereTheUserLeftIt()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, focus);
+        MessageRecorder boxes;
+        QTemporaryDir dir;
+        FileDialogSeam::setScript(
+            [&dir](const QString&, const QString&) { return dir.filePath(QStringLiteral("表")); });
+        OwnerNumberForm form;
+        Workbench ui(form);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        if (command == QStringLiteral("office")) {
+            ui.Combo1->setFocus();
+            QTest::keyClick(ui.Combo1, Qt::Key_Down);
+            QVERIFY(ui.TreeView1->topLevelItemCount() > 0);
+        } else {
+            QVERIFY(generateForOffice14(ui));
+            auto* button = form.findChild<QPushButton*>(command);
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Space);
+        }
+        FileDialogSeam::clearScript();
+        QVERIFY(QApplication::focusWidget());
+        QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+    }
+
+    // Generated numbers not saved yet: closing the workbench or the program asks first, No the
+    // default, before the exit question; saved, nothing is asked.
+    void unsavedNumbersAskBeforeClosing()
+    {
+        const QString unsaved = QStringLiteral("生成的业主编号尚未保存，确定要关闭吗？");
+        MessageRecorder boxes;
+        EndRecorder ends;
+        MainWindow w;
+        w.resize(1400, 900);
+        w.show();
+        w.findChild<QAction*>(QStringLiteral("业主编号管理"))->trigger();
+        auto* form = w.findChild<OwnerNumberForm*>();
+        QVERIFY(form);
+        Workbench ui(*form);
+        QVERIFY(generateForOffice14(ui));
+        QPointer<QMdiSubWindow> frame = w.mdiArea()->activeSubWindow();
+
+        boxes.clear();
+        boxes.answerNext(MsgAnswer::No);
+        frame->close();
+        QVERIFY(frame && frame->isVisible());
+        QCOMPARE(boxes.texts(), QStringList{unsaved});
+        QCOMPARE(boxes.boxes()[0].buttons, MsgButtons::YesNoDefaultNo);
+        QCOMPARE(boxes.boxes()[0].icon, MsgIcon::Question);
+        QCOMPARE(boxes.boxes()[0].title, kSystem);
+
+        boxes.clear();
+        boxes.answerNext(MsgAnswer::No);
+        w.close();
+        QCOMPARE(boxes.texts(), QStringList{unsaved}); // no exit question after No
+        boxes.clear();
+        boxes.answerNext(MsgAnswer::Yes);
+        boxes.answerNext(MsgAnswer::Yes);
+        w.close();
+        QCOMPARE(boxes.texts(), (QStringList{unsaved, QStringLiteral("确认要退出系统吗？")}));
+        QCOMPARE(ends.count(), 1);
+        boxes.clear();
+        boxes.answerNext(MsgAnswer::No);
+        w.findChild<QAction*>(QStringLiteral("退出"))->trigger();
+        QCOMPARE(boxes.texts(), QStringList{unsaved});
+        QCOMPARE(ends.count(), 1);
+
+        // Saved: the workbench closes without a word.
+        ui.Command3->click();
+        boxes.clear();
+        frame->close();
+        QCoreApplication::processEvents();
+        QVERIFY(boxes.boxes().isEmpty());
+        QVERIFY(!frame || !frame->isVisible());
     }
 
     void clickMarksTheVisibleRow()

@@ -1,10 +1,14 @@
 // Drives the real windows on a fresh demo database and saves what a user sees:
 //   chengling-screenshots <folder> [width height]
+// With CHENGLING_SCREENSHOT_FILES set to a folder, it also leaves there the workbook exported from
+// the marked grid (export.xlsx) and the text Ctrl+C put on the clipboard (copied.txt), for
+// tools/screenshots-workbook to render.
 #include "DemoData.h"
 #include "core/Fonts.h"
 #include "engine/GridBuilders.h"
 #include "main_window/MainWindow.h"
 #include "startup/Module1.h"
+#include "widgets/FileDialog.h"
 #include "widgets/FlexGrid.h"
 #include "widgets/MessageBox.h"
 #include "workbench/GridFindBar.h"
@@ -13,8 +17,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
@@ -104,12 +110,31 @@ int main(int argc, char** argv)
     ui.Command2->click();
     save(main, folder + QStringLiteral("/workbench-duplicates%1.png").arg(suffix));
 
-    // The find bar, a name typed and found.
     ui.findButton->click();
-    form->findChild<QLineEdit*>(QStringLiteral("FindText"))->setText(grid.textMatrix(7, GridColumn::Name));
+    // The find bar: the second of the rows holding a family name, with the count.
+    form->findChild<QLineEdit*>(QStringLiteral("FindText"))->setText(grid.textMatrix(5, GridColumn::Name).left(1));
+    ui.findBar->findNext(false);
     ui.findBar->findNext(false);
     save(main, folder + QStringLiteral("/workbench-find%1.png").arg(suffix));
     ui.findBar->close();
+
+    // Rows 2 to 6 selected and copied; the marked grid exported.
+    if (const QString files = qEnvironmentVariable("CHENGLING_SCREENSHOT_FILES"); !files.isEmpty()) {
+        QDir().mkpath(files);
+        ui.MSFlexGrid1->setRow(2);
+        ui.MSFlexGrid1->setCol(0);
+        ui.MSFlexGrid1->setColSel(GridColumn::kShownCount - 1);
+        ui.MSFlexGrid1->setRowSel(6);
+        ui.MSFlexGrid1->copy();
+        QFile copied(files + QStringLiteral("/copied.txt"));
+        if (copied.open(QIODevice::WriteOnly))
+            copied.write(QGuiApplication::clipboard()->text().toUtf8());
+        FileDialogSeam::setScript(
+            [files](const QString&, const QString&) { return files + QStringLiteral("/export"); });
+        ui.Command4->click();
+        FileDialogSeam::clearScript();
+        save(main, folder + QStringLiteral("/workbench-exported%1.png").arg(suffix));
+    }
 
     // Saved after two owners were deleted by someone else: their rows marked, the note says so.
     choose(QStringLiteral("16"));
